@@ -1,0 +1,85 @@
+// POSIX realisations of the small platform helpers: errors, file names, folders, the clock.
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <vector>
+
+#include "common/clock.h"
+#include "common/file_names.h"
+#include "common/run_error.h"
+
+namespace vorn {
+
+RunError SystemError(int code, const std::string& what) {
+  ErrorNumber number = ErrorNumber::kDeviceIo;
+  switch (code) {
+    case ENOENT: number = ErrorNumber::kFileNotFound; break;
+    case ENOTDIR: number = ErrorNumber::kPathNotFound; break;
+    case EACCES:
+    case EPERM:
+    case EROFS: number = ErrorNumber::kPermissionDenied; break;
+    case EISDIR: number = ErrorNumber::kPathFileAccess; break;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: number = ErrorNumber::kDiskFull; break;
+    default: break;
+  }
+  return RunError(number, what + ": " + std::strerror(code));
+}
+
+const std::string& PathSeparator() {
+  static const std::string separator = "/";
+  return separator;
+}
+
+std::string WithTrailingSeparator(std::string dir) {
+  if (dir.empty() || dir.back() != '/') dir.push_back('/');
+  return dir;
+}
+
+std::string ResolveFileName(const std::string& dir, const std::string& name) {
+  std::string exact = WithTrailingSeparator(dir) + name;
+  struct stat st {};
+  if (::lstat(exact.c_str(), &st) == 0) return exact;
+  std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(dir.empty() ? "." : dir.c_str()), ::closedir);
+  if (!d) return exact;
+  while (const dirent* entry = ::readdir(d.get())) {
+    if (::strcasecmp(entry->d_name, name.c_str()) == 0)
+      return WithTrailingSeparator(dir) + entry->d_name;
+  }
+  return exact;
+}
+
+std::string ApplicationDirectory() {
+  std::vector<char> buffer(PATH_MAX + 1);
+  ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
+  if (n <= 0) return CurrentDirectory();
+  std::string exe(buffer.data(), static_cast<std::size_t>(n));
+  auto slash = exe.rfind('/');
+  return slash == 0 ? "/" : exe.substr(0, slash);
+}
+
+std::string CurrentDirectory() {
+  std::vector<char> buffer(PATH_MAX + 1);
+  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) throw SystemError(errno, "Cannot read the current directory");
+    buffer.resize(buffer.size() * 2);
+  }
+  return buffer.data();
+}
+
+LocalTime SystemClock::Now() const {
+  std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  ::localtime_r(&now, &tm);
+  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+}  // namespace vorn
