@@ -1,0 +1,78 @@
+# Shared helpers for the project's scripts: messages, the repository root, Debian packages
+# and the CMake build. Source it; it defines functions and changes nothing by itself.
+
+VORN_REPO_ROOT=${VORN_REPO_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
+
+vorn_log() { printf '[%s] %s\n' "${0##*/}" "$*" >&2; }
+vorn_die() { vorn_log "error: $*"; exit 1; }
+
+# Every Debian package the build, the tests and the demo use. Nothing is pulled in by
+# "recommends", so whatever a fresh minimal system lacks is named here.
+VORN_PACKAGES=(
+  # compiler and build tools
+  g++ cmake ninja-build
+  # libraries: Qt widgets and printing, CUPS, GoogleTest
+  qt6-base-dev libcups2-dev libcups2 libgtest-dev libgmock-dev
+  # the private print server and its command-line clients
+  cups-daemon cups-client
+  # a virtual screen, window automation, screenshots
+  xvfb xauth xdotool x11-utils imagemagick
+  # reading the captured PDFs back
+  poppler-utils
+  # fonts: DejaVu, and Liberation Mono for "Courier New" (fontconfig maps it)
+  fonts-dejavu-core fonts-liberation fontconfig
+  # ps, pgrep
+  procps
+)
+
+# Installs the named packages that are not installed yet; runs apt-get update only when
+# something is missing.
+vorn_ensure_packages() {
+  local missing=() pkg status
+  for pkg in "$@"; do
+    status=$(dpkg-query -W -f='${db:Status-Status}' "$pkg" 2>/dev/null || true)
+    [[ $status == installed ]] || missing+=("$pkg")
+  done
+  if ((${#missing[@]} == 0)); then
+    return 0
+  fi
+  vorn_log "installing missing packages: ${missing[*]}"
+  local sudo=()
+  if ((EUID != 0)); then
+    command -v sudo >/dev/null || vorn_die "not root and no sudo: install ${missing[*]} first"
+    sudo=(sudo)
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -q || vorn_die "apt-get update failed"
+  "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" \
+    || vorn_die "apt-get install failed"
+}
+
+# Configures and builds with a CMake preset (default or ci); TARGETS optional.
+vorn_build() {
+  local preset=$1; shift
+  local njobs targets=()
+  njobs=$(nproc 2>/dev/null || echo 2)
+  (($# > 0)) && targets=(--target "$@")
+  # Presets are read from the current directory.
+  (cd "$VORN_REPO_ROOT" && cmake --preset "$preset") \
+    || vorn_die "cmake configure (preset $preset) failed"
+  (cd "$VORN_REPO_ROOT" && cmake --build --preset "$preset" -j "$njobs" "${targets[@]}") \
+    || vorn_die "build (preset $preset) failed"
+}
+
+# The build directory of a preset, as CMakePresets.json names it.
+vorn_build_dir() { printf '%s/build/%s\n' "$VORN_REPO_ROOT" "$1"; }
+
+# Keeps the machine's own printer choices out of a run: no default from the environment.
+vorn_clear_printer_env() { unset PRINTER LPDEST; }
+
+# Waits until COMMAND... succeeds, trying every 0.1 s for at most SECONDS; fails on timeout.
+vorn_wait_until() {
+  local seconds=$1; shift
+  local deadline=$((SECONDS + seconds))
+  until "$@"; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.1
+  done
+}
