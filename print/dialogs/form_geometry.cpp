@@ -1,0 +1,46 @@
+#include "print/dialogs/form_geometry.h"
+
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+#include <QWidget>
+
+#include "common/ansi_text.h"
+
+namespace vorn::print {
+
+int TwipsToPixels(int twips) { return (twips + 7) / 15; }
+
+void PlaceWidget(QWidget* control, const char* name, int left, int top, int width, int height) {
+  control->setObjectName(QString::fromLatin1(name));
+  control->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
+                       TwipsToPixels(height));
+}
+
+void MakeDisplayOnly(QLineEdit* box) {
+  box->setReadOnly(true);
+  QPalette palette = box->palette();
+  for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+    palette.setColor(group, QPalette::Base, palette.color(group, QPalette::Button));
+  box->setPalette(palette);
+}
+
+QPushButton* NewCommandButton(QWidget* parent, const QString& caption) {
+  auto* button = new QPushButton(caption, parent);
+  button->setAutoDefault(false);
+  button->setDefault(false);
+  return button;
+}
+
+QString FromAnsi(std::string_view ansi) { return QString::fromStdString(AnsiToUtf8(ansi)); }
+
+std::string ToAnsi(const QString& text) { return Utf8ToAnsi(text.toStdString()); }
+
+std::string_view TrimBlanks(std::string_view text) {
+  auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  auto last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
+}
+
+}  // namespace vorn::print

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include <QString>
+
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace vorn::print {
+
+// Form layouts are kept in twips, as the forms were designed: 15 twips make one logical pixel,
+// and Qt scales logical pixels for high-DPI screens.
+int TwipsToPixels(int twips);
+
+// Names `control` and places it in its parent (the form's client area, or the frame it sits in).
+template <typename Control>
+Control* Place(Control* control, const char* name, int left, int top, int width, int height);
+
+void PlaceWidget(QWidget* control, const char* name, int left, int top, int width, int height);
+
+// A text box the form writes and never reads back: read-only, on the button-face colour.
+void MakeDisplayOnly(QLineEdit* box);
+
+// A command button that is never the dialog's default button: Enter does not press it.
+QPushButton* NewCommandButton(QWidget* parent, const QString& caption);
+
+// Settings and printer texts are ANSI bytes; controls hold Unicode.
+QString FromAnsi(std::string_view ansi);
+std::string ToAnsi(const QString& text);
+
+// The text without leading and trailing blanks (tabs and other white space are kept).
+std::string_view TrimBlanks(std::string_view text);
+
+template <typename Control>
+Control* Place(Control* control, const char* name, int left, int top, int width, int height) {
+  PlaceWidget(control, name, left, top, width, height);
+  return control;
+}
+
+}  // namespace vorn::print
