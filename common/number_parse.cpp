@@ -106,15 +106,18 @@ std::string ShortestNumberText(double value) {
   std::string text(buffer, end);
   // Exponent form as the platform writes it: capital E, a sign and at least two digits.
   if (auto e = text.find('e'); e != std::string::npos) {
-    std::string mantissa = text.substr(0, e);
-    std::string exponent = text.substr(e + 1);
+    std::string_view exponent(text.c_str() + e + 1);
     char sign = '+';
     if (!exponent.empty() && (exponent[0] == '+' || exponent[0] == '-')) {
       sign = exponent[0];
-      exponent.erase(0, 1);
+      exponent.remove_prefix(1);
     }
-    if (exponent.size() < 2) exponent.insert(0, "0");
-    text = mantissa + "E" + sign + exponent;
+    std::string formatted(text, 0, e);
+    formatted += 'E';
+    formatted += sign;
+    if (exponent.size() < 2) formatted += '0';
+    formatted += exponent;
+    text = std::move(formatted);
   }
   return text;
 }

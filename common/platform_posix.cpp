@@ -45,14 +45,15 @@ std::string WithTrailingSeparator(std::string dir) {
 }
 
 std::string ResolveFileName(const std::string& dir, const std::string& name) {
-  std::string exact = WithTrailingSeparator(dir) + name;
+  const std::string base = dir.empty() ? std::string() : WithTrailingSeparator(dir);
+  std::string exact = base + name;
   struct stat st {};
   if (::lstat(exact.c_str(), &st) == 0) return exact;
   std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(dir.empty() ? "." : dir.c_str()), ::closedir);
   if (!d) return exact;
   while (const dirent* entry = ::readdir(d.get())) {
     if (::strcasecmp(entry->d_name, name.c_str()) == 0)
-      return WithTrailingSeparator(dir) + entry->d_name;
+      return base + entry->d_name;
   }
   return exact;
 }

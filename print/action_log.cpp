@@ -1,0 +1,32 @@
+#include "print/action_log.h"
+
+#include <cstdio>
+
+#include "common/file_names.h"
+#include "common/file_replace.h"
+#include "print/kelvarin_context.h"
+
+namespace vorn::print {
+
+std::string FormatLogTimestamp(const LocalTime& t, const DayHalfNames& names) {
+  int hour12 = t.hour % 12 == 0 ? 12 : t.hour % 12;
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d ", t.year, t.month, t.day,
+                hour12, t.minute, t.second);
+  return buffer + (t.hour < 12 ? names.am : names.pm);
+}
+
+bool WriteActionLog(KelvarinContext& ctx, const std::string& message) {
+  try {
+    std::string entry =
+        FormatLogTimestamp(ctx.TimeSource.Now(), ctx.DayHalves) + " - " + message + "\r\n";
+    std::string path = ResolveFileName(WithTrailingSeparator(ctx.AppDir), kActionLogFileName);
+    AppendToFile(path, entry);
+    return true;
+  } catch (...) {
+    // The log never stops a print run.
+    return false;
+  }
+}
+
+}  // namespace vorn::print

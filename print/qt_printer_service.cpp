@@ -1,0 +1,135 @@
+#include "print/qt_printer_service.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPrinterInfo>
+
+#include "common/ansi_text.h"
+#include "common/run_error.h"
+
+namespace vorn::print {
+
+namespace {
+
+QString FromAnsi(std::string_view text) { return QString::fromStdString(AnsiToUtf8(text)); }
+std::string ToAnsi(const QString& text) { return Utf8ToAnsi(text.toStdString()); }
+
+constexpr int kMaxFonts = 32767;
+
+}  // namespace
+
+QtPrinterService::~QtPrinterService() {
+  // A document the run abandoned is never sent.
+  if (painter_.isActive()) painter_.end();
+}
+
+std::string QtPrinterService::DefaultPrinterName() {
+  return ToAnsi(QPrinterInfo::defaultPrinterName());
+}
+
+std::vector<PrinterInfo> QtPrinterService::InstalledPrinters() {
+  std::vector<PrinterInfo> printers;
+  for (const QPrinterInfo& info : QPrinterInfo::availablePrinters()) {
+    printers.push_back({ToAnsi(info.printerName()), ToAnsi(info.makeAndModel()),
+                        Utf8ToAnsi(PrinterPort(info.printerName()))});
+  }
+  return printers;
+}
+
+void QtPrinterService::SelectPrinter(const PrinterInfo& printer) {
+  selected_ = FromAnsi(printer.DeviceName);
+}
+
+void QtPrinterService::StartDocument() {
+  QString name = selected_.isEmpty() ? QPrinterInfo::defaultPrinterName() : selected_;
+  if (name.isEmpty()) throw RunError(ErrorNumber::kNoPrinter, "No printer is selected");
+  job_ = SpoolJob::Start(name, QString::fromLatin1(kJobTitle));
+  if (!painter_.begin(&job_->Device())) {
+    job_.reset();
+    throw RunError(ErrorNumber::kPrinterError, "The printer " + ToAnsi(name) + " cannot be started");
+  }
+  QPrinter& device = job_->Device();
+  painter_.setClipRect(QRectF(0, 0, device.width(), device.height()));
+  painter_.setFont(QFont(font_, &device));
+  x_ = y_ = 0;
+  newPagePending_ = false;
+}
+
+void QtPrinterService::StartPage() {
+  if (!job_->Device().newPage())
+    throw RunError(ErrorNumber::kPrinterError, "The printer cannot start a new page");
+  x_ = y_ = 0;
+}
+
+void QtPrinterService::PrintText(std::string_view text, bool lineBreak) {
+  if (!job_) StartDocument();
+  if (newPagePending_) {
+    newPagePending_ = false;
+    StartPage();
+  }
+  QPrinter& device = job_->Device();
+  QFontMetricsF metrics(painter_.font(), &device);
+  // A line that would pass the bottom of the printable area goes on a new page.
+  if (y_ > 0 && y_ + metrics.height() > device.height()) StartPage();
+  if (!text.empty()) {
+    QString line = FromAnsi(text);
+    painter_.drawText(QPointF(x_, y_ + metrics.ascent()), line);
+    x_ += metrics.horizontalAdvance(line);
+  }
+  if (lineBreak) {
+    x_ = 0;
+    y_ += metrics.lineSpacing();
+  }
+}
+
+void QtPrinterService::SetFontName(std::string_view faceName) {
+  font_.setFamily(FromAnsi(faceName));
+  if (job_) painter_.setFont(QFont(font_, &job_->Device()));
+}
+
+void QtPrinterService::SetFontSize(float points) {
+  font_.setPointSizeF(points);
+  if (job_) painter_.setFont(QFont(font_, &job_->Device()));
+}
+
+void QtPrinterService::SetFurtherAttribute(int /*value*/) {
+  // The original printer object had one more 16-bit attribute set to 2 after the font size.
+  // Nothing on this platform corresponds to it; it is kept so the job's steps stay complete.
+}
+
+void QtPrinterService::NewPage() {
+  // Takes effect only when more output arrives: a page nothing fills is never ejected.
+  if (job_) newPagePending_ = true;
+}
+
+void QtPrinterService::EndDocument() {
+  if (!job_) return;
+  std::unique_ptr<SpoolJob> job = std::move(job_);
+  newPagePending_ = false;
+  if (!painter_.end())
+    throw RunError(ErrorNumber::kPrinterError, "The document could not be finished");
+  job->Submit();
+}
+
+const QStringList& QtPrinterService::Fonts() {
+  if (!fontsLoaded_) {
+    for (const QString& family : QFontDatabase::families()) {
+      if (QFontDatabase::isPrivateFamily(family)) continue;
+      fonts_.append(family);
+      if (fonts_.size() == kMaxFonts) break;
+    }
+    fontsLoaded_ = true;
+  }
+  return fonts_;
+}
+
+int QtPrinterService::FontCount() { return static_cast<int>(Fonts().size()); }
+
+std::string QtPrinterService::FontAt(int index) {
+  const QStringList& fonts = Fonts();
+  if (index < 0 || index >= fonts.size())
+    throw RunError(ErrorNumber::kOutOfRange, "Font index out of range");
+  return ToAnsi(fonts.at(index));
+}
+
+}  // namespace vorn::print

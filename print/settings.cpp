@@ -1,0 +1,146 @@
+#include "print/settings.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "common/file_names.h"
+#include "common/file_replace.h"
+#include "common/line_reader.h"
+#include "common/number_parse.h"
+#include "common/run_error.h"
+#include "print/kelvarin_context.h"
+
+namespace vorn::print {
+
+namespace {
+
+// Lines are counted in 16 bits; a file with more lines before its end marker stops there.
+constexpr int kMaxSettingsLines = 32767;
+
+std::string TrimBlanks(const std::string& text) {
+  auto first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  auto last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
+}
+
+bool IsYes(const std::string& text) { return text == "Y" || text == "y"; }
+
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// "*" and "?" wildcards, letter case ignored as the file system does on Windows.
+bool WildcardMatch(std::string_view pattern, std::string_view name) {
+  std::size_t p = 0, n = 0, star = std::string_view::npos, mark = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && (pattern[p] == '?' || AsciiUpper(pattern[p]) == AsciiUpper(name[n]))) {
+      ++p;
+      ++n;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      mark = n;
+    } else if (star != std::string_view::npos) {
+      p = star + 1;
+      n = ++mark;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+bool IsHidden(const std::string& name) { return !name.empty() && name[0] == '.'; }
+
+}  // namespace
+
+void ReadSettings(std::istream& in, PrintSettings& settings) {
+  LineReader reader(in);
+  // An empty file holds no lines: nothing to read.
+  if (reader.AtEnd()) return;
+  std::string line;
+  int counter = 0;
+  do {
+    if (counter == kMaxSettingsLines) return;
+    ++counter;
+    reader.ReadLine(line);
+    line = TrimBlanks(line);
+    if (line == "***") return;
+    if (line == "---") return;
+    switch (counter) {
+      case 1: settings.Line1Text = line; break;
+      case 2: settings.PrinterName = line; break;
+      case 3: settings.Line3Text = line; break;
+      case 4: settings.Line4Flag = IsYes(line); break;
+      case 5: settings.Line5Flag = IsYes(line); break;
+      case 6: settings.FontName = line; break;
+      case 7:
+        // A number that does not fit the copies field leaves it at its start value, so the
+        // default of one copy applies.
+        if (auto copies = RoundToInt16(LeadingNumber(line))) settings.Copies = *copies;
+        break;
+      case 8: settings.Line8Number = LeadingNumber(line); break;
+      default: break;
+    }
+  } while (!reader.AtEnd());
+  if (in.bad()) throw RunError(ErrorNumber::kDeviceIo, "Cannot read the settings file");
+}
+
+std::string FormatSettings(const PrintSettings& s) {
+  std::string text;
+  auto line = [&text](const std::string& value) {
+    text += value;
+    text += "\r\n";
+  };
+  line(s.Line1Text);
+  line(s.PrinterName);
+  line(s.Line3Text);
+  line(s.Line4Flag ? "Y" : "N");
+  line(s.Line5Flag ? "Y" : "N");
+  line(s.FontName);
+  line(std::to_string(s.Copies));
+  line(ShortestNumberText(s.Line8Number));
+  line("---");
+  line("***");
+  return text;
+}
+
+void LoadPrinterSettings(KelvarinContext& ctx) {
+  ctx.SettingsDir = WithTrailingSeparator(ctx.CurrentDir);
+  std::string ignored;
+  if (!FileExists(ctx.SettingsDir, kSettingsFileName, ignored)) {
+    SavePrinterSettings(ctx);
+    return;
+  }
+  std::string path = ResolveFileName(ctx.SettingsDir, kSettingsFileName);
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw SystemError(errno, "Cannot open " + path);
+  ReadSettings(in, ctx.PrintSettings);
+}
+
+void SavePrinterSettings(KelvarinContext& ctx) {
+  std::string path = ResolveFileName(ctx.SettingsDir, kSettingsFileName);
+  ReplaceFileContents(path, FormatSettings(ctx.PrintSettings));
+}
+
+bool FileExists(std::string dir, const std::string& name, std::string& foundName) {
+  namespace fs = std::filesystem;
+  dir = WithTrailingSeparator(dir);
+  std::error_code ec;
+  if (name.empty()) return fs::is_directory(dir, ec);
+  if (name.find_first_of("*?") == std::string::npos) {
+    std::string path = ResolveFileName(dir, name);
+    std::string entry = path.substr(path.find_last_of(PathSeparator()) + 1);
+    return fs::is_regular_file(fs::symlink_status(path, ec)) && !IsHidden(entry);
+  }
+  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+    std::string entry = it->path().filename().string();
+    if (IsHidden(entry) || !it->is_regular_file(ec) || !WildcardMatch(name, entry)) continue;
+    if (name.find('*') != std::string::npos) foundName = entry;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace vorn::print

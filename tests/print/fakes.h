@@ -1,0 +1,100 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "common/clock.h"
+#include "common/message_box.h"
+#include "common/run_error.h"
+#include "print/printer_service.h"
+
+namespace vorn::print::testing {
+
+// A printer service that records every call and keeps printed documents as pages of lines.
+class RecordingPrinterService : public PrinterService {
+ public:
+  struct Document {
+    std::string printer;
+    std::vector<std::vector<std::string>> pages;  // lines printed with a line break
+  };
+
+  std::vector<PrinterInfo> printers = {{"Office Laser", "Generic PCL Laser", "usb://laser"},
+                                       {"Front Desk", "Generic PostScript", "ipp://desk"}};
+  std::string defaultPrinter = "Office Laser";
+  std::vector<std::string> fonts = {"Courier New", "Arial"};
+  std::vector<std::string> calls;
+  std::vector<Document> documents;
+  // Makes EndDocument fail, as a spooler that refuses jobs does.
+  bool refuseJobs = false;
+
+  std::string DefaultPrinterName() override { return defaultPrinter; }
+  std::vector<PrinterInfo> InstalledPrinters() override { return printers; }
+  void SelectPrinter(const PrinterInfo& p) override {
+    calls.push_back("SelectPrinter " + p.DeviceName);
+    selected_ = p.DeviceName;
+  }
+  void PrintText(std::string_view text, bool lineBreak) override {
+    calls.push_back(std::string("PrintText ") + std::string(text) + (lineBreak ? " \\n" : ""));
+    if (!open_) {
+      documents.push_back({selected_, {{}}});
+      open_ = true;
+    }
+    if (pendingPage_) {
+      documents.back().pages.emplace_back();
+      pendingPage_ = false;
+    }
+    if (lineBreak) documents.back().pages.back().push_back(partial_ + std::string(text));
+    partial_ = lineBreak ? "" : partial_ + std::string(text);
+  }
+  void SetFontName(std::string_view name) override {
+    calls.push_back("SetFontName " + std::string(name));
+  }
+  void SetFontSize(float points) override {
+    calls.push_back("SetFontSize " + std::to_string(static_cast<int>(points)));
+  }
+  void SetFurtherAttribute(int value) override {
+    calls.push_back("SetFurtherAttribute " + std::to_string(value));
+  }
+  void NewPage() override {
+    calls.push_back("NewPage");
+    if (open_) pendingPage_ = true;
+  }
+  void EndDocument() override {
+    calls.push_back("EndDocument");
+    if (refuseJobs) throw RunError(ErrorNumber::kPrinterError, "Printer not accepting jobs.");
+    open_ = false;
+    pendingPage_ = false;
+  }
+  int FontCount() override { return static_cast<int>(fonts.size()); }
+  std::string FontAt(int index) override { return fonts.at(static_cast<std::size_t>(index)); }
+
+ private:
+  std::string selected_;
+  std::string partial_;
+  bool open_ = false;
+  bool pendingPage_ = false;
+};
+
+class RecordingMessages : public MessageBoxes {
+ public:
+  struct Shown {
+    std::string text;
+    MessageIcon icon;
+    MessageButtons buttons;
+  };
+  std::vector<Shown> shown;
+  MessageAnswer answer = MessageAnswer::kOk;
+
+  MessageAnswer Show(const std::string& text, MessageIcon icon, MessageButtons buttons) override {
+    shown.push_back({text, icon, buttons});
+    return answer;
+  }
+};
+
+class FixedClock : public Clock {
+ public:
+  LocalTime now{2004, 3, 24, 16, 5, 28};
+  LocalTime Now() const override { return now; }
+};
+
+}  // namespace vorn::print::testing
