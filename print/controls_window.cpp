@@ -62,8 +62,9 @@ frmControls::frmControls(QWidget* parent)
 
 void frmControls::ShowCentred() {
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
-    QRect area = screen->availableGeometry();
-    move(area.center() - QPoint(width() / 2, height() / 2));
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
   }
   show();
 }

@@ -43,8 +43,8 @@ class ControlsWindowTest : public QObject {
     window.ShowCentred();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    QVERIFY(qAbs(window.geometry().center().x() - screen.center().x()) <= 1);
-    QVERIFY(qAbs(window.geometry().center().y() - screen.center().y()) <= 1);
+    QVERIFY(qAbs(window.frameGeometry().center().x() - screen.center().x()) <= 1);
+    QVERIFY(qAbs(window.frameGeometry().center().y() - screen.center().y()) <= 1);
     QIcon icon = window.windowIcon();
     QVERIFY(!icon.isNull());
     for (int size : {16, 32, 48}) QVERIFY(icon.availableSizes().contains(QSize(size, size)));
