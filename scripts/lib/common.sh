@@ -48,14 +48,16 @@ vorn_ensure_packages() {
     || vorn_die "apt-get install failed"
 }
 
-# Configures and builds with a CMake preset (default or ci); TARGETS optional.
+# Configures and builds with a CMake preset (default or ci); TARGETS optional. Extra
+# configure arguments may come in VORN_CMAKE_ARGS (split at blanks).
 vorn_build() {
   local preset=$1; shift
-  local njobs targets=()
+  local njobs targets=() extra=()
+  read -r -a extra <<<"${VORN_CMAKE_ARGS:-}"
   njobs=$(nproc 2>/dev/null || echo 2)
   (($# > 0)) && targets=(--target "$@")
   # Presets are read from the current directory.
-  (cd "$VORN_REPO_ROOT" && cmake --preset "$preset") \
+  (cd "$VORN_REPO_ROOT" && cmake --preset "$preset" "${extra[@]}") \
     || vorn_die "cmake configure (preset $preset) failed"
   (cd "$VORN_REPO_ROOT" && cmake --build --preset "$preset" -j "$njobs" "${targets[@]}") \
     || vorn_die "build (preset $preset) failed"

@@ -1,0 +1,106 @@
+# Working Kelvarin's windows with the mouse and keyboard, as a person at the screen would.
+# Positions come from the windows' layouts in twips (15 twips a pixel) and are relative to
+# the client area, which is what xdotool uses when no window manager draws frames.
+# Needs scripts/lib/xvfb.sh (sourced by the caller) and a DISPLAY.
+
+KV_TITLE_PROGRESS="Printing Quote"
+KV_TITLE_PRINTER="Select Printer"
+KV_TITLE_FONT="Select a Printer Font"
+KV_TITLE_MESSAGE="Kelvarin"
+
+# Centre, in client pixels, of a control at LEFT TOP WIDTH HEIGHT twips; prints "X Y".
+kv_centre() {
+  local left=$1 top=$2 width=$3 height=$4
+  printf '%d %d\n' $(((left + width / 2) / 15)) $(((top + height / 2) / 15))
+}
+
+# Clicks the centre of a control of window WID given in twips.
+kv_click_twips() {
+  local wid=$1 x y
+  read -r x y < <(kv_centre "$2" "$3" "$4" "$5")
+  xvfb_click "$wid" "$x" "$y" "${6:-1}"
+}
+
+# "Select Printer": Frame1 lies at 135,495; its controls are placed inside it.
+kv_printer_ok()       { kv_click_twips "$1" 3660 3165 1035 315; }
+kv_printer_cancel()   { kv_click_twips "$1" 4800 3165 1035 315; }
+kv_printer_new_font() { kv_click_twips "$1" $((135 + 4500)) $((495 + 1290)) 1035 315; }
+
+# Opens the printer list with the arrow at the right end of cmbPrinter.
+kv_printer_open_list() {
+  local wid=$1
+  local right=$(((135 + 1200 + 4335) / 15)) y=$(((495 + 360 + 315 / 2) / 15))
+  xvfb_click "$wid" $((right - 8)) "$y"
+}
+
+# Picks entry INDEX (0 = first) of the printer list: open it, move down, confirm with Return.
+kv_printer_pick() {
+  local wid=$1 index=$2 i keys=(Home)
+  kv_printer_open_list "$wid"
+  sleep 0.5
+  for ((i = 0; i < index; i++)); do keys+=(Down); done
+  keys+=(Return)
+  xvfb_key "${keys[@]}"
+  sleep 0.3
+}
+
+# Replaces the text of txtCopies: three clicks select it all, then the new text is typed.
+kv_printer_set_copies() {
+  local wid=$1 text=$2
+  kv_click_twips "$wid" $((135 + 5040)) $((495 + 765)) 510 285 3
+  sleep 0.2
+  xvfb_key ctrl+a
+  xvfb_type "$text"
+}
+
+# "Select a Printer Font": Frame1 lies at 120,540.
+kv_font_ok()     { kv_click_twips "$1" 3660 2940 1035 315; }
+kv_font_cancel() { kv_click_twips "$1" 4800 2940 1035 315; }
+
+# Replaces the text of the editable cmbFont with NAME.
+kv_font_type() {
+  local wid=$1 name=$2
+  kv_click_twips "$wid" $((120 + 1200)) $((540 + 360)) 3600 315
+  sleep 0.2
+  xvfb_key ctrl+a
+  xvfb_type "$name"
+}
+
+# Clicks the OK button of a message box WID. The box's buttons sit at its bottom right;
+# OK is the only one, 80 x 26 pixels or so, inside a margin of about 10 pixels.
+kv_message_ok() {
+  local wid=$1 w h
+  read -r w h < <(xvfb_window_size "$wid")
+  xvfb_click "$wid" $((w - 11 - 40)) $((h - 11 - 12))
+}
+
+# Writes a Printer.inp with PRINTER, FONT and COPIES (CR LF lines) into DIR.
+kv_write_settings() {
+  local dir=$1 printer=$2 font=${3:-Courier New} copies=${4:-1}
+  printf '%s\r\n' "" "$printer" "" N N "$font" "$copies" 0 --- '***' >"$dir/Printer.inp"
+}
+
+# Copies the kelvarin executable from BIN_DIR into a new application folder and prints
+# the folder (the action log lands there).
+kv_private_app_dir() {
+  local bin_dir=$1 app
+  app=$(mktemp -d "${TMPDIR:-/tmp}/kelvarin-app.XXXXXX") || return 1
+  cp "$bin_dir/kelvarin" "$app/kelvarin" || return 1
+  printf '%s\n' "$app"
+}
+
+# Saves a picture of the progress window PROGRESS_WID to FILE. Both windows open in the
+# centre of the screen, so the dialog DIALOG_WID is first moved aside (as a person would drag
+# it) and then put back where it was.
+kv_screenshot_progress() {
+  local progress=$1 dialog=$2 file=$3 x y
+  read -r x y < <(xwininfo -id "$dialog" |
+    awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF } END { print x, y }')
+  xdotool windowmove --sync "$dialog" 0 0 2>/dev/null || xdotool windowmove "$dialog" 0 0
+  sleep 0.5
+  xvfb_screenshot "$progress" "$file"
+  local rc=$?
+  xdotool windowmove "$dialog" "$x" "$y"
+  sleep 0.3
+  return $rc
+}
