@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace vorn {
@@ -9,6 +10,9 @@ namespace vorn {
 // an exact match wins; otherwise an entry that differs only in letter case is used under its
 // own name; otherwise the path of `name` itself.
 std::string ResolveFileName(const std::string& dir, const std::string& name);
+
+// A path held as text (UTF-8 on Windows, bytes elsewhere) as the standard library takes it.
+std::filesystem::path NativePath(const std::string& path);
 
 // The platform's path separator as text: "\" on Windows, "/" elsewhere.
 const std::string& PathSeparator();

@@ -34,6 +34,8 @@ RunError SystemError(int code, const std::string& what) {
   return RunError(number, what + ": " + std::strerror(code));
 }
 
+std::filesystem::path NativePath(const std::string& path) { return std::filesystem::path(path); }
+
 const std::string& PathSeparator() {
   static const std::string separator = "/";
   return separator;

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace vorn {
 
@@ -40,5 +41,8 @@ class RunError : public std::runtime_error {
 // Maps an errno value (or a Windows error code on Windows) to the error number and a
 // description, in one line.
 RunError SystemError(int code, const std::string& what);
+
+// The same for an error the standard library reports.
+RunError FileError(const std::error_code& ec, const std::string& what);
 
 }  // namespace vorn

@@ -1,6 +1,7 @@
 #include "print/kelvarin.h"
 
-#include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "common/file_names.h"
 #include "common/run_error.h"
@@ -12,7 +13,8 @@ namespace vorn::print {
 void ClearConnectLog(KelvarinContext& ctx) {
   try {
     std::string path = ResolveFileName(WithTrailingSeparator(ctx.AppDir), "connectlog.txt");
-    std::remove(path.c_str());
+    std::error_code ignored;
+    std::filesystem::remove(NativePath(path), ignored);
   } catch (...) {
     // A missing or locked connection log is no reason to stop.
   }

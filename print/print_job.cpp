@@ -1,6 +1,5 @@
 #include "print/print_job.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -44,10 +43,17 @@ void PrintOneCopy(KelvarinContext& ctx, const std::string& printFilePath) {
   long long counter = 0;  // wide, so that long reports print
   bool pageBreak = false;
   std::error_code ec;
-  if (std::filesystem::is_directory(printFilePath, ec))
-    throw SystemError(EISDIR, "Cannot open the print file " + printFilePath);
-  std::ifstream file(printFilePath, std::ios::binary);
-  if (!file) throw SystemError(errno, "Cannot open the print file " + printFilePath);
+  const std::filesystem::path native = NativePath(printFilePath);
+  if (std::filesystem::is_directory(native, ec))
+    throw FileError(std::make_error_code(std::errc::is_a_directory),
+                    "Cannot open the print file " + printFilePath);
+  std::ifstream file(native, std::ios::binary);
+  if (!file) {
+    bool missing = !std::filesystem::exists(native, ec);
+    throw FileError(std::make_error_code(missing ? std::errc::no_such_file_or_directory
+                                                 : std::errc::permission_denied),
+                    "Cannot open the print file " + printFilePath);
+  }
   log("PRINT FILE OPENED");
 
   // Printing runs one line behind reading, so the file's last line is never printed (the
@@ -120,8 +126,10 @@ void OutputPrinter(KelvarinContext& ctx, const std::string& printerName, std::in
 
     log("ABOUT TO TERMINATE FILE");
     std::string printFile = ResolveFileName(dir, kPrintFileName);
-    if (std::remove(printFile.c_str()) != 0)
-      throw SystemError(errno, "Cannot delete the print file " + printFile);
+    std::error_code ec;
+    if (!std::filesystem::remove(NativePath(printFile), ec) || ec)
+      throw FileError(ec ? ec : std::make_error_code(std::errc::no_such_file_or_directory),
+                      "Cannot delete the print file " + printFile);
     log("PRINT FILE TERMINATED");
   } catch (const RunError& error) {
     ReportFailure(ctx, error.Number(), error.Description());

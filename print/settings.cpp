@@ -1,6 +1,5 @@
 #include "print/settings.h"
 
-#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -114,8 +113,8 @@ void LoadPrinterSettings(KelvarinContext& ctx) {
     return;
   }
   std::string path = ResolveFileName(ctx.SettingsDir, kSettingsFileName);
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw SystemError(errno, "Cannot open " + path);
+  std::ifstream in(NativePath(path), std::ios::binary);
+  if (!in) throw FileError(std::make_error_code(std::errc::permission_denied), "Cannot open " + path);
   ReadSettings(in, ctx.PrintSettings);
 }
 
@@ -128,13 +127,13 @@ bool FileExists(std::string dir, const std::string& name, std::string& foundName
   namespace fs = std::filesystem;
   dir = WithTrailingSeparator(dir);
   std::error_code ec;
-  if (name.empty()) return fs::is_directory(dir, ec);
+  if (name.empty()) return fs::is_directory(NativePath(dir), ec);
   if (name.find_first_of("*?") == std::string::npos) {
     std::string path = ResolveFileName(dir, name);
     std::string entry = path.substr(path.find_last_of(PathSeparator()) + 1);
-    return fs::is_regular_file(fs::symlink_status(path, ec)) && !IsHidden(entry);
+    return fs::is_regular_file(fs::symlink_status(NativePath(path), ec)) && !IsHidden(entry);
   }
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+  for (fs::directory_iterator it(NativePath(dir), ec), end; !ec && it != end; it.increment(ec)) {
     std::string entry = it->path().filename().string();
     if (IsHidden(entry) || !it->is_regular_file(ec) || !WildcardMatch(name, entry)) continue;
     if (name.find('*') != std::string::npos) foundName = entry;
