@@ -4,7 +4,7 @@
 #include <QRect>
 #include <QScreen>
 
-#include "print/dialogs/form_geometry.h"
+#include "print/dialogs/form_controls.h"
 
 namespace vorn::print {
 

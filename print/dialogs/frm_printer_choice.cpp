@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/number_parse.h"
-#include "print/dialogs/form_geometry.h"
+#include "print/dialogs/form_controls.h"
 
 namespace vorn::print {
 
@@ -68,10 +68,7 @@ frmPrinterChoice::frmPrinterChoice(KelvarinContext& ctx, std::function<void()> r
                     1035, 315);
 
   lblInst->setWordWrap(true);
-  // A drop-down combo with an editable text field: typing never picks, completes or adds.
-  cmbPrinter->setEditable(true);
-  cmbPrinter->setInsertPolicy(QComboBox::NoInsert);
-  cmbPrinter->setCompleter(nullptr);
+  MakeDropDownCombo(cmbPrinter);
   MakeDisplayOnly(txtWhere);
   MakeDisplayOnly(txtType);
   MakeDisplayOnly(txtFont);

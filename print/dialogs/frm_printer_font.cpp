@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <string>
 
-#include "print/dialogs/form_geometry.h"
+#include "print/dialogs/form_controls.h"
 
 namespace vorn::print {
 
@@ -48,10 +48,7 @@ frmPrinterFont::frmPrinterFont(KelvarinContext& ctx)
   Label1->setAlignment(Qt::AlignRight | Qt::AlignTop);
   lblInst->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   lblInst->setWordWrap(true);
-  // A drop-down combo with an editable text field: typing never picks, completes or adds.
-  cmbFont->setEditable(true);
-  cmbFont->setInsertPolicy(QComboBox::NoInsert);
-  cmbFont->setCompleter(nullptr);
+  MakeDropDownCombo(cmbFont);
 
   setTabOrder(cmbFont, btnOK);
   setTabOrder(btnOK, btnCancel);

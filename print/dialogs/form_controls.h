@@ -5,6 +5,7 @@
 
 #include <QString>
 
+class QComboBox;
 class QLineEdit;
 class QPushButton;
 class QWidget;
@@ -23,6 +24,11 @@ void PlaceWidget(QWidget* control, const char* name, int left, int top, int widt
 
 // A text box the form writes and never reads back: read-only, on the button-face colour.
 void MakeDisplayOnly(QLineEdit* box);
+
+// A drop-down combo box with an editable text field. Only a pick from the list (with the mouse
+// or the arrow keys) raises `activated`; typing never picks, completes or adds an entry, not
+// even when the typed text equals an entry.
+void MakeDropDownCombo(QComboBox* combo);
 
 // A command button that is never the dialog's default button: Enter does not press it.
 QPushButton* NewCommandButton(QWidget* parent, const QString& caption);

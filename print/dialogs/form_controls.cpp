@@ -1,5 +1,6 @@
-#include "print/dialogs/form_geometry.h"
+#include "print/dialogs/form_controls.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
@@ -23,6 +24,15 @@ void MakeDisplayOnly(QLineEdit* box) {
   for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
     palette.setColor(group, QPalette::Base, palette.color(group, QPalette::Button));
   box->setPalette(palette);
+}
+
+void MakeDropDownCombo(QComboBox* combo) {
+  combo->setEditable(true);
+  combo->setInsertPolicy(QComboBox::NoInsert);
+  combo->setCompleter(nullptr);
+  // QComboBox treats leaving or confirming a typed text that equals an entry as picking that
+  // entry; here typing is only typing.
+  QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
 }
 
 QPushButton* NewCommandButton(QWidget* parent, const QString& caption) {
