@@ -1,0 +1,34 @@
+#include <QApplication>
+#include <QIcon>
+#include <iostream>
+
+#include "autoconfig/command_line.h"
+#include "autoconfig/frm_main.h"
+#include "autoconfig/process_launch.h"
+#include "autoconfig/run_error_report.h"
+#include "autoconfig/tesmo.h"
+#include "common/file_names.h"
+#include "gui/qt_message_boxes.h"
+
+int main(int argc, char* argv[]) {
+  using namespace vorn::autoconfig;
+  // Taken before Qt removes the arguments it understands.
+  const std::string arguments = CommandLineArguments(argc, argv);
+
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Tesmo"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/tesmo/tesmo.png")));
+  vorn::gui::QtMessageBoxes messages(QStringLiteral("Tesmo"));
+  try {
+    TesmoContext ctx(messages, SystemTreeSearch());
+    ctx.KelvarinPath =
+        vorn::WithTrailingSeparator(vorn::ApplicationDirectory()) + KelvarinFileName();
+    frmMain window(ctx);
+    Main(ctx, window, arguments);
+    // Cancelled at the first message: no window was ever shown, and Tesmo ends.
+    if (!window.isVisible()) return 0;
+    return QApplication::exec();
+  } catch (const vorn::RunError& error) {
+    return ReportRunError(error, messages, std::cerr);
+  }
+}

@@ -1,0 +1,63 @@
+// Starts a program detached: a short-lived child starts it in a session of its own and ends at
+// once, so the program is never our child and never left as a zombie. An exec failure travels
+// back through a close-on-exec pipe.
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "autoconfig/process_launch.h"
+#include "common/run_error.h"
+
+namespace vorn::autoconfig {
+
+namespace {
+
+void WriteErrno(int fd, int code) {
+  while (::write(fd, &code, sizeof code) < 0 && errno == EINTR) {
+  }
+}
+
+}  // namespace
+
+std::string KelvarinFileName() { return "kelvarin"; }
+
+void StartDetachedProcess(const std::string& path) {
+  int pipe_fds[2];
+  if (::pipe2(pipe_fds, O_CLOEXEC) != 0) throw SystemError(errno, "Cannot start " + path);
+  // Everything the children need is ready before fork: after it they only make system calls.
+  char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
+  pid_t child = ::fork();
+  if (child < 0) {
+    int code = errno;
+    ::close(pipe_fds[0]);
+    ::close(pipe_fds[1]);
+    throw SystemError(code, "Cannot start " + path);
+  }
+  if (child == 0) {
+    ::close(pipe_fds[0]);
+    ::setsid();
+    pid_t grandchild = ::fork();
+    if (grandchild == 0) {
+      ::execv(path.c_str(), argv);
+      WriteErrno(pipe_fds[1], errno);
+      ::_exit(127);
+    }
+    if (grandchild < 0) WriteErrno(pipe_fds[1], errno);
+    ::_exit(0);
+  }
+  ::close(pipe_fds[1]);
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  int code = 0;
+  ssize_t n;
+  while ((n = ::read(pipe_fds[0], &code, sizeof code)) < 0 && errno == EINTR) {
+  }
+  ::close(pipe_fds[0]);
+  if (n == static_cast<ssize_t>(sizeof code)) throw SystemError(code, "Cannot start " + path);
+}
+
+}  // namespace vorn::autoconfig

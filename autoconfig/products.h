@@ -1,0 +1,20 @@
+#pragma once
+
+#include "autoconfig/product_entry.h"
+#include "autoconfig/product_table.h"
+#include "autoconfig/tesmo_context.h"
+
+namespace vorn::autoconfig {
+
+// The data file whose setting line keeps a closing quotation mark after the port digit.
+inline constexpr char kQuotedSettingFileName[] = "PROG07.DTA";
+
+// Writes the names and setting lines of all sixteen programs; leaves FoundPath alone.
+void BuildProductTable(ProductTable& table);
+
+// Searches "<InstallDrive>:\vorn\" for the row's data file. True when found, and then
+// entry.FoundPath holds its full path; otherwise FoundPath is left as it was. A failure of the
+// search itself (RunError) is not handled here.
+bool FindProduct(const TesmoContext& ctx, ProductEntry& entry);
+
+}  // namespace vorn::autoconfig

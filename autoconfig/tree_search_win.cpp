@@ -1,0 +1,54 @@
+// The tree search on Windows: SearchTreeForFile of the image-help library, bound by name when
+// the first search is made, so that nothing is loaded before it is needed.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "autoconfig/tree_search.h"
+#include "common/run_error.h"
+
+namespace vorn::autoconfig {
+
+namespace {
+
+using SearchTreeForFileFn = BOOL(WINAPI*)(PCSTR root_path, PCSTR input_path_name,
+                                          PSTR output_path_buffer);
+
+// The routine writes at most MAX_PATH bytes, the terminating NUL included.
+constexpr std::size_t kOutputBufferSize = 260;
+
+class ImageHelpTreeSearch final : public TreeSearch {
+ public:
+  bool SearchTreeForFile(const std::string& root_path, const std::string& file_name,
+                         std::string& found_path) override {
+    SearchTreeForFileFn search = Bind();
+    char buffer[kOutputBufferSize] = {};
+    if (search(root_path.c_str(), file_name.c_str(), buffer) == FALSE) return false;
+    found_path.assign(buffer, ::strnlen(buffer, sizeof buffer));
+    return true;
+  }
+
+ private:
+  SearchTreeForFileFn Bind() {
+    if (routine_ != nullptr) return routine_;
+    HMODULE library = ::LoadLibraryA("imagehlp");
+    if (library == nullptr) throw SystemError(static_cast<int>(::GetLastError()), "imagehlp");
+    FARPROC address = ::GetProcAddress(library, "SearchTreeForFile");
+    if (address == nullptr)
+      throw SystemError(static_cast<int>(::GetLastError()), "imagehlp: SearchTreeForFile");
+    routine_ = reinterpret_cast<SearchTreeForFileFn>(reinterpret_cast<void*>(address));
+    return routine_;
+  }
+
+  SearchTreeForFileFn routine_ = nullptr;
+};
+
+}  // namespace
+
+TreeSearch& SystemTreeSearch() {
+  static ImageHelpTreeSearch search;
+  return search;
+}
+
+}  // namespace vorn::autoconfig

@@ -1,0 +1,241 @@
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "autoconfig/tree_search.h"
+#include "temp_dir.h"
+#include "wine_prefix.h"
+
+namespace vorn::autoconfig {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+constexpr char kRoot[] = "d:\\vorn\\";
+
+class TreeSearchTest : public ::testing::Test {
+ protected:
+  bool Search(const std::string& root, const std::string& name) {
+    return SystemTreeSearch().SearchTreeForFile(root, name, found_);
+  }
+  testing::WinePrefix wine_;
+  std::string found_;
+};
+
+TEST_F(TreeSearchTest, FindsAFileDirectlyInTheTree) {
+  WriteBytes(wine_.Drive() / "vorn" / "PROG01.DTA", "one\r\n");
+  ASSERT_TRUE(Search(kRoot, "PROG01.DTA"));
+  EXPECT_EQ(found_, wine_.DrivePath("vorn/PROG01.DTA"));
+  EXPECT_EQ(ReadBytes(found_), "one\r\n");
+}
+
+TEST_F(TreeSearchTest, FindsAFileSixFoldersDown) {
+  WriteBytes(wine_.Drive() / "vorn" / "a" / "b" / "c" / "d" / "e" / "f" / "PROG02.DTA", "six");
+  WriteBytes(wine_.Drive() / "vorn" / "a" / "other.txt", "x");
+  ASSERT_TRUE(Search(kRoot, "PROG02.DTA"));
+  EXPECT_EQ(found_, wine_.DrivePath("vorn/a/b/c/d/e/f/PROG02.DTA"));
+  EXPECT_EQ(ReadBytes(found_), "six");
+}
+
+TEST_F(TreeSearchTest, IgnoresLetterCaseOfFoldersAndFileAndReportsTheNamesOnDisk) {
+  WriteBytes(wine_.Drive() / "VoRN" / "Sub" / "prog03.dta", "3");
+  ASSERT_TRUE(Search("D:\\vorn\\", "PROG03.DTA"));
+  EXPECT_EQ(found_, wine_.DrivePath("VoRN/Sub/prog03.dta"));
+  EXPECT_EQ(ReadBytes(found_), "3");
+}
+
+TEST_F(TreeSearchTest, MatchesTheWholeNameOnly) {
+  WriteBytes(wine_.Drive() / "vorn" / "XPROG04.DTA", "");
+  WriteBytes(wine_.Drive() / "vorn" / "PROG04.DTA.bak", "");
+  WriteBytes(wine_.Drive() / "vorn" / "PROG04.DT", "");
+  found_ = "untouched";
+  EXPECT_FALSE(Search(kRoot, "PROG04.DTA"));
+  EXPECT_EQ(found_, "untouched");
+}
+
+TEST_F(TreeSearchTest, DoesNotFindAFileOutsideTheVornTree) {
+  WriteBytes(wine_.Drive() / "PROG05.DTA", "");
+  WriteBytes(wine_.Drive() / "other" / "PROG05.DTA", "");
+  WriteBytes(wine_.Drive() / "vornx" / "PROG05.DTA", "");
+  fs::create_directories(wine_.Drive() / "vorn");
+  EXPECT_FALSE(Search(kRoot, "PROG05.DTA"));
+  EXPECT_TRUE(found_.empty());
+}
+
+TEST_F(TreeSearchTest, NoVornFolderFindsNothing) {
+  WriteBytes(wine_.Drive() / "elsewhere" / "PROG05.DTA", "");
+  EXPECT_FALSE(Search(kRoot, "PROG05.DTA"));
+}
+
+TEST_F(TreeSearchTest, OfTwoFilesOfTheSameNameReportsOneThatExists) {
+  WriteBytes(wine_.Drive() / "vorn" / "x" / "PROG06.DTA", "x");
+  WriteBytes(wine_.Drive() / "vorn" / "y" / "deeper" / "PROG06.DTA", "y");
+  ASSERT_TRUE(Search(kRoot, "PROG06.DTA"));
+  EXPECT_TRUE(found_ == wine_.DrivePath("vorn/x/PROG06.DTA") ||
+              found_ == wine_.DrivePath("vorn/y/deeper/PROG06.DTA"))
+      << found_;
+  // Asking again gives the same answer.
+  std::string again;
+  ASSERT_TRUE(SystemTreeSearch().SearchTreeForFile(kRoot, "PROG06.DTA", again));
+  EXPECT_EQ(again, found_);
+}
+
+TEST_F(TreeSearchTest, AnEmptyOrUnmappedLetterNamesNoDirectory) {
+  WriteBytes(wine_.Drive() / "vorn" / "PROG07.DTA", "");
+  EXPECT_TRUE(Search(kRoot, "PROG07.DTA"));
+  found_.clear();
+  EXPECT_FALSE(Search(":\\vorn\\", "PROG07.DTA"));
+  EXPECT_FALSE(Search("q:\\vorn\\", "PROG07.DTA"));
+  EXPECT_FALSE(Search("", "PROG07.DTA"));
+  EXPECT_TRUE(found_.empty());
+}
+
+TEST_F(TreeSearchTest, AnUpperCaseLetterUsesTheLowerCaseDriveLink) {
+  WriteBytes(wine_.Drive() / "vorn" / "PROG08.DTA", "");
+  EXPECT_TRUE(Search("D:\\vorn\\", "PROG08.DTA"));
+}
+
+TEST_F(TreeSearchTest, WithoutWinePrefixLooksInDotWineOfHome) {
+  testing::TempDir home;
+  fs::create_directories(home.Path() / ".wine" / "dosdevices");
+  fs::create_directory_symlink(wine_.Drive(), home.Path() / ".wine" / "dosdevices" / "e:");
+  WriteBytes(wine_.Drive() / "vorn" / "PROG09.DTA", "");
+  std::string old_home = ::getenv("HOME") ? ::getenv("HOME") : "";
+  std::string old_prefix = ::getenv("WINEPREFIX");
+  ::unsetenv("WINEPREFIX");
+  ::setenv("HOME", home.Path().c_str(), 1);
+  bool found = Search("e:\\vorn\\", "PROG09.DTA");
+  bool found_d = Search("d:\\vorn\\", "PROG09.DTA");
+  ::setenv("HOME", old_home.c_str(), 1);
+  ::setenv("WINEPREFIX", old_prefix.c_str(), 1);
+  EXPECT_TRUE(found);
+  EXPECT_FALSE(found_d);
+}
+
+TEST_F(TreeSearchTest, NeverFollowsALinkSoALoopEnds) {
+  fs::create_directories(wine_.Drive() / "vorn" / "a");
+  fs::create_directory_symlink(wine_.Drive() / "vorn", wine_.Drive() / "vorn" / "a" / "loop");
+  fs::create_directory_symlink("..", wine_.Drive() / "vorn" / "a" / "up");
+  EXPECT_FALSE(Search(kRoot, "PROG10.DTA"));
+  WriteBytes(wine_.Drive() / "vorn" / "a" / "PROG10.DTA", "");
+  ASSERT_TRUE(Search(kRoot, "PROG10.DTA"));
+  EXPECT_EQ(found_, wine_.DrivePath("vorn/a/PROG10.DTA"));
+}
+
+TEST_F(TreeSearchTest, ALinkIsNeverAMatchNorAWayIn) {
+  WriteBytes(wine_.Root() / "outside" / "PROG11.DTA", "outside");
+  fs::create_directories(wine_.Drive() / "vorn");
+  fs::create_symlink(wine_.Root() / "outside" / "PROG11.DTA", wine_.Drive() / "vorn" / "PROG11.DTA");
+  fs::create_directory_symlink(wine_.Root() / "outside", wine_.Drive() / "vorn" / "linked");
+  EXPECT_FALSE(Search(kRoot, "PROG11.DTA"));
+  EXPECT_TRUE(found_.empty());
+}
+
+TEST_F(TreeSearchTest, AVornLinkOnTheDriveIsNotFollowed) {
+  WriteBytes(wine_.Root() / "real_vorn" / "PROG12.DTA", "");
+  fs::create_directory_symlink(wine_.Root() / "real_vorn", wine_.Drive() / "vorn");
+  EXPECT_FALSE(Search(kRoot, "PROG12.DTA"));
+}
+
+TEST_F(TreeSearchTest, AFolderNamedLikeTheFileIsNoMatch) {
+  fs::create_directories(wine_.Drive() / "vorn" / "PROG13.DTA");
+  EXPECT_FALSE(Search(kRoot, "PROG13.DTA"));
+  WriteBytes(wine_.Drive() / "vorn" / "PROG13.DTA" / "PROG13.DTA", "inner");
+  ASSERT_TRUE(Search(kRoot, "PROG13.DTA"));
+  EXPECT_EQ(found_, wine_.DrivePath("vorn/PROG13.DTA/PROG13.DTA"));
+}
+
+// Deeper than the walker keeps folders open and longer than a path may be: nothing limits it.
+TEST_F(TreeSearchTest, HasNoDepthOrPathLengthLimit) {
+  const std::string segment(60, 's');
+  fs::path deep = wine_.Drive() / "vorn";
+  std::string below = "vorn";
+  fs::create_directories(deep);
+  const fs::path start = fs::current_path();
+  ASSERT_EQ(::chdir(deep.c_str()), 0);
+  for (int i = 0; i < 150; ++i) {
+    ASSERT_EQ(::mkdir(segment.c_str(), 0755), 0);
+    ASSERT_EQ(::chdir(segment.c_str()), 0);
+    below += "/" + segment;
+  }
+  std::ofstream("PROG14.DTA") << "deep";
+  ASSERT_EQ(::chdir(start.c_str()), 0);
+  below += "/PROG14.DTA";
+  ASSERT_GT(below.size(), 4096u);
+  ASSERT_TRUE(Search(kRoot, "PROG14.DTA"));
+  EXPECT_EQ(found_, wine_.DrivePath(below));
+}
+
+// After a branch deeper than the open-folder budget, the walk climbs back and goes on with the
+// siblings; the sibling is made before and after the chain so either listing order is covered.
+TEST_F(TreeSearchTest, ReturnsFromADeepBranchToItsSiblings) {
+  for (bool sibling_first : {true, false}) {
+    SCOPED_TRACE(sibling_first);
+    const fs::path top = wine_.Drive() / "vorn" / (sibling_first ? "t1" : "t2");
+    if (sibling_first) WriteBytes(top / "sibling" / "PROG15.DTA", "s");
+    fs::path chain = top / "chain";
+    for (int i = 0; i < 130; ++i) chain /= "c";
+    fs::create_directories(chain);
+    WriteBytes(chain / "unrelated.txt", "");
+    if (!sibling_first) WriteBytes(top / "sibling" / "PROG15.DTA", "s");
+    found_.clear();
+    ASSERT_TRUE(Search(std::string("d:\\vorn\\") + (sibling_first ? "t1" : "t2") + "\\",
+                       "PROG15.DTA"));
+    EXPECT_EQ(ReadBytes(found_), "s");
+  }
+}
+
+// Unreadable folders are skipped. Root reads every folder, so the walk runs as "nobody".
+TEST_F(TreeSearchTest, SkipsUnreadableFolders) {
+  WriteBytes(wine_.Drive() / "vorn" / "locked" / "PROG16.DTA", "locked");
+  WriteBytes(wine_.Drive() / "vorn" / "locked2" / "inner" / "PROG16.DTA", "locked");
+  fs::permissions(wine_.Root(), fs::perms::all, fs::perm_options::add);
+  fs::permissions(wine_.Drive() / "vorn" / "locked", fs::perms::none);
+  fs::permissions(wine_.Drive() / "vorn" / "locked2", fs::perms::none);
+  auto search_as_unprivileged = [&](std::string& result) -> int {
+    if (::geteuid() != 0) return SystemTreeSearch().SearchTreeForFile(kRoot, "PROG16.DTA", result);
+    int pipe_fds[2];
+    if (::pipe(pipe_fds) != 0) return -1;
+    pid_t child = ::fork();
+    if (child == 0) {
+      ::close(pipe_fds[0]);
+      if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+      std::string path;
+      bool found = SystemTreeSearch().SearchTreeForFile(kRoot, "PROG16.DTA", path);
+      if (::write(pipe_fds[1], path.data(), path.size()) < 0) ::_exit(4);
+      ::_exit(found ? 1 : 0);
+    }
+    ::close(pipe_fds[1]);
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(pipe_fds[0], buffer, sizeof buffer)) > 0) result.append(buffer, n);
+    ::close(pipe_fds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  std::string result;
+  int outcome = search_as_unprivileged(result);
+  if (outcome == 3) GTEST_SKIP() << "cannot drop privileges to run the walk unprivileged";
+  EXPECT_EQ(outcome, 0) << result;
+
+  WriteBytes(wine_.Drive() / "vorn" / "open" / "PROG16.DTA", "open");
+  fs::permissions(wine_.Drive() / "vorn" / "open", fs::perms::all, fs::perm_options::add);
+  fs::permissions(wine_.Drive() / "vorn" / "open" / "PROG16.DTA", fs::perms::all,
+                  fs::perm_options::add);
+  result.clear();
+  outcome = search_as_unprivileged(result);
+  EXPECT_EQ(outcome, 1);
+  EXPECT_EQ(result, wine_.DrivePath("vorn/open/PROG16.DTA"));
+}
+
+}  // namespace
+}  // namespace vorn::autoconfig
