@@ -17,8 +17,8 @@ VORN_PACKAGES=(
   cups-daemon cups-client
   # a virtual screen, window automation, screenshots
   xvfb xauth xdotool x11-utils imagemagick
-  # reading the captured PDFs back
-  poppler-utils
+  # reading the captured PDFs back, and message boxes from their pictures
+  poppler-utils tesseract-ocr
   # fonts: DejaVu, and Liberation Mono for "Courier New" (fontconfig maps it)
   fonts-dejavu-core fonts-liberation fontconfig
   # ps, pgrep

@@ -94,6 +94,7 @@ TempDir $CUPS_DIR/spool/tmp
 AccessLog $CUPS_DIR/log/access_log
 ErrorLog $CUPS_DIR/log/error_log
 PageLog $CUPS_DIR/log/page_log
+Printcap $CUPS_DIR/state/printcap
 FileDevice No
 SystemGroup root
 CreateSelfSignedCerts no
