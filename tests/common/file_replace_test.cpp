@@ -1,8 +1,6 @@
 #include "common/file_replace.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -17,25 +15,17 @@ using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
 
-int Mode(const std::string& path) {
-  struct stat st {};
-  ::stat(path.c_str(), &st);
-  return st.st_mode & 07777;
-}
-
 std::size_t Entries(const std::string& dir) {
   return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir),
                                                 std::filesystem::directory_iterator()));
 }
 
-TEST(ReplaceFileContentsTest, ReplacesTheWholeFileAndKeepsItsPermissions) {
+TEST(ReplaceFileContentsTest, ReplacesTheWholeFile) {
   TempDir dir;
   std::string path = dir / "data.dta";
   WriteFile(path, "old old old\r\n");
-  ::chmod(path.c_str(), 0640);
   ReplaceFileContents(path, "new\r\n");
   EXPECT_EQ(ReadFile(path), "new\r\n");
-  EXPECT_EQ(Mode(path), 0640);
   EXPECT_EQ(Entries(dir.path()), 1u) << "no temporary file is left behind";
 }
 
@@ -49,7 +39,7 @@ TEST(ReplaceFileContentsTest, RefusesAReadOnlyFileAndLeavesIt) {
   TempDir dir;
   std::string path = dir / "data.dta";
   WriteFile(path, "keep me");
-  ::chmod(path.c_str(), 0444);
+  testing::MakeReadOnly(path);
   EXPECT_FALSE(IsWritableFile(path));
   try {
     ReplaceFileContents(path, "lost");
@@ -77,25 +67,15 @@ TEST(AppendToFileTest, AppendsEntriesInOrder) {
   EXPECT_THROW(AppendToFile(dir / "missing/log.txt", "x"), RunError);
 }
 
-TEST(ResolveFileNameTest, MatchesLetterCaseLikeWindows) {
+TEST(FileNamesTest, FoldersOfTheProcess) {
   TempDir dir;
-  WriteFile(dir / "printer.INP", "a");
-  EXPECT_EQ(ResolveFileName(dir.path(), "Printer.inp"), dir / "printer.INP");
-  EXPECT_EQ(ResolveFileName(dir.path() + "/", "Printer.inp"), dir / "printer.INP");
-  WriteFile(dir / "Printer.inp", "b");
-  EXPECT_EQ(ResolveFileName(dir.path(), "Printer.inp"), dir / "Printer.inp") << "exact match wins";
-  EXPECT_EQ(ResolveFileName(dir.path(), "VORN.PRN"), dir / "VORN.PRN") << "missing: own name";
-}
-
-TEST(FileNamesTest, SeparatorsAndFolders) {
-  EXPECT_EQ(WithTrailingSeparator("/tmp"), "/tmp/");
-  EXPECT_EQ(WithTrailingSeparator("/"), "/");
-  TempDir dir;
-  std::string before = CurrentDirectory();
-  ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+  auto before = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
   EXPECT_EQ(std::filesystem::canonical(CurrentDirectory()), std::filesystem::canonical(dir.path()));
-  ASSERT_EQ(::chdir(before.c_str()), 0);
+  std::filesystem::current_path(before);
   EXPECT_TRUE(std::filesystem::is_directory(ApplicationDirectory()));
+  EXPECT_EQ(WithTrailingSeparator(dir.path()), dir.path() + PathSeparator());
+  EXPECT_EQ(WithTrailingSeparator(dir.path() + PathSeparator()), dir.path() + PathSeparator());
 }
 
 }  // namespace

@@ -3,28 +3,47 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 namespace vorn::testing {
+
+// True where the file system tells names apart by letter case (POSIX); Windows does not.
+#ifdef _WIN32
+inline constexpr bool kCaseSensitiveFiles = false;
+#else
+inline constexpr bool kCaseSensitiveFiles = true;
+#endif
 
 // A fresh folder for one test, removed with everything in it afterwards.
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vorn-test-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
+    std::random_device random;
+    auto base = std::filesystem::temp_directory_path();
+    for (;;) {
+      auto candidate = base / ("vorn-test-" + std::to_string(random()));
+      if (std::filesystem::create_directory(candidate)) {
+        path_ = candidate.string();
+        break;
+      }
+    }
   }
   ~TempDir() {
     std::error_code ec;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
+    for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
+      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                   std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(path_, ec);
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
   const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  std::string operator/(const std::string& name) const {
+    return (std::filesystem::path(path_) / name).string();
+  }
 
  private:
   std::string path_;
@@ -38,6 +57,13 @@ inline void WriteFile(const std::string& path, const std::string& bytes) {
 inline std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Marks a file read-only for everyone (the read-only attribute on Windows).
+inline void MakeReadOnly(const std::string& path) {
+  namespace fs = std::filesystem;
+  fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
 }
 
 }  // namespace vorn::testing

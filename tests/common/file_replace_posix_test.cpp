@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "common/file_names.h"
+#include "common/file_replace.h"
+#include "tests/support/temp_dir.h"
+
+namespace vorn {
+namespace {
+
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+
+int Mode(const std::string& path) {
+  struct stat st {};
+  ::stat(path.c_str(), &st);
+  return st.st_mode & 07777;
+}
+
+TEST(ReplaceFileContentsPosixTest, KeepsThePermissionBits) {
+  TempDir dir;
+  std::string path = dir / "data.dta";
+  WriteFile(path, "old\r\n");
+  ::chmod(path.c_str(), 0640);
+  ReplaceFileContents(path, "new\r\n");
+  EXPECT_EQ(ReadFile(path), "new\r\n");
+  EXPECT_EQ(Mode(path), 0640);
+}
+
+TEST(ReplaceFileContentsPosixTest, ANewFileFollowsTheUmask) {
+  TempDir dir;
+  mode_t old = ::umask(022);
+  ReplaceFileContents(dir / "Printer.inp", "x");
+  ::umask(old);
+  EXPECT_EQ(Mode(dir / "Printer.inp"), 0644);
+}
+
+TEST(ReplaceFileContentsPosixTest, FollowsNoLinkOutOfTheFolder) {
+  TempDir dir;
+  TempDir elsewhere;
+  WriteFile(elsewhere / "target", "outside");
+  std::filesystem::create_symlink(elsewhere / "target", dir / "Printer.inp");
+  ReplaceFileContents(dir / "Printer.inp", "inside");
+  EXPECT_EQ(ReadFile(elsewhere / "target"), "outside");
+  EXPECT_EQ(ReadFile(dir / "Printer.inp"), "inside");
+  EXPECT_FALSE(std::filesystem::is_symlink(dir / "Printer.inp"));
+}
+
+TEST(ResolveFileNameTest, MatchesLetterCaseLikeWindows) {
+  TempDir dir;
+  WriteFile(dir / "printer.INP", "a");
+  EXPECT_EQ(ResolveFileName(dir.path(), "Printer.inp"), dir / "printer.INP");
+  EXPECT_EQ(ResolveFileName(dir.path() + "/", "Printer.inp"), dir / "printer.INP");
+  WriteFile(dir / "Printer.inp", "b");
+  EXPECT_EQ(ResolveFileName(dir.path(), "Printer.inp"), dir / "Printer.inp") << "exact match wins";
+  EXPECT_EQ(ResolveFileName(dir.path(), "VORN.PRN"), dir / "VORN.PRN") << "missing: own name";
+}
+
+TEST(FileNamesPosixTest, Separators) {
+  EXPECT_EQ(PathSeparator(), "/");
+  EXPECT_EQ(WithTrailingSeparator("/tmp"), "/tmp/");
+  EXPECT_EQ(WithTrailingSeparator("/"), "/");
+}
+
+}  // namespace
+}  // namespace vorn
