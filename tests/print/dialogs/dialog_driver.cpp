@@ -15,10 +15,13 @@ void Click(QWidget* control) { QTest::mouseClick(control, Qt::LeftButton); }
 void TypeInto(QLineEdit* box, const QString& text) {
   Click(box);
   box->selectAll();
-  if (text.isEmpty())
-    QTest::keyClick(box, Qt::Key_Backspace);
-  else
-    QTest::keyClicks(box, text);
+  if (text.isEmpty()) QTest::keyClick(box, Qt::Key_Backspace);
+  for (QChar c : text) {
+    if (c.unicode() < 0x80)
+      QTest::keyClick(box, c.toLatin1());
+    else  // no key on the keyboard map: the character alone, as an input method sends it
+      QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+  }
 }
 
 void TypeInto(QComboBox* combo, const QString& text) { TypeInto(combo->lineEdit(), text); }

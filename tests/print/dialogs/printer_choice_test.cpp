@@ -72,6 +72,7 @@ class PrinterChoiceTest : public QObject {
   void pickTakesTheFirstPrinterOfThatName();
   void pickShowsAnsiTexts();
   void cancelKeepsCopiesFromLastLostFocus();
+  void switchingWindowsDoesNotLeaveTheCopiesBox();
   void windowSystemClose_data();
   void windowSystemClose();
   void newFontThenOkThenOk();
@@ -540,6 +541,23 @@ void PrinterChoiceTest::cancelKeepsCopiesFromLastLostFocus() {
   QCOMPARE(bed.ctx.PrintSettings.Copies, std::int16_t(6));
   QCOMPARE(bed.ctx.Cancelled, true);
   QVERIFY(bed.messages.shown.empty());
+}
+
+void PrinterChoiceTest::switchingWindowsDoesNotLeaveTheCopiesBox() {
+  DialogTestBed bed;
+  ModalScript script;
+  script.Then(kChoice, [&](QDialog& form) {
+    TypeInto(Copies(form), QStringLiteral("9"));
+    QApplication::setActiveWindow(nullptr);  // another program's window comes to the front
+    QVERIFY(QTest::qWaitFor([&form] { return !form.isActiveWindow(); }, 2000));
+    QCOMPARE(bed.ctx.PrintSettings.Copies, std::int16_t(1));
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitFor([] { return FocusName() == QStringLiteral("txtCopies"); }, 2000));
+    CloseByWindowSystem(&form);
+  });
+  bed.Run(script);
+  QVERIFY2(script.Completed(), qPrintable(script.Problems()));
+  QCOMPARE(bed.ctx.PrintSettings.Copies, std::int16_t(1));
 }
 
 void PrinterChoiceTest::windowSystemClose_data() {
