@@ -47,8 +47,8 @@ frmPrinterChoice::frmPrinterChoice(KelvarinContext& ctx, std::function<void()> r
 
   // Positions in twips: form controls relative to the client area, the rest to Frame1.
   lblSelected = Place(NewLabel(this, {}, kLeft), "lblSelected", 270, 135, 5475, 285);
-  Frame1 = Place(new QGroupBox(QStringLiteral("Change Printer"), this), "Frame1", 135, 495, 5655,
-                 1695);
+  Frame1 =
+      Place(new QGroupBox(QStringLiteral("Change Printer"), this), "Frame1", 135, 495, 5655, 1695);
   Label1 = Place(NewLabel(Frame1, QStringLiteral("Name:"), kRight), "Label1", 240, 360, 735, 255);
   cmbPrinter = Place(new QComboBox(Frame1), "cmbPrinter", 1200, 360, 4335, 315);
   Label4 = Place(NewLabel(Frame1, QStringLiteral("Where:"), kRight), "Label4", 240, 780, 735, 255);
@@ -56,16 +56,17 @@ frmPrinterChoice::frmPrinterChoice(KelvarinContext& ctx, std::function<void()> r
   lblCopies = Place(NewLabel(Frame1, QStringLiteral("Number of copies:"), kRight), "lblCopies",
                     3510, 780, 1500, 240);
   txtCopies = Place(new QLineEdit(Frame1), "txtCopies", 5040, 765, 510, 285);
-  Label3 = Place(NewLabel(Frame1, QStringLiteral("Driver:"), kRight), "Label3", 240, 1050, 735, 255);
+  Label3 =
+      Place(NewLabel(Frame1, QStringLiteral("Driver:"), kRight), "Label3", 240, 1050, 735, 255);
   txtType = Place(new QLineEdit(Frame1), "txtType", 1200, 1050, 4335, 285);
   Label2 = Place(NewLabel(Frame1, QStringLiteral("Font:"), kRight), "Label2", 240, 1320, 735, 255);
   txtFont = Place(new QLineEdit(Frame1), "txtFont", 1200, 1305, 3255, 285);
-  btnFont = Place(NewCommandButton(Frame1, QStringLiteral("New Font")), "btnFont", 4500, 1290,
-                  1035, 315);
+  btnFont =
+      Place(NewCommandButton(Frame1, QStringLiteral("New Font")), "btnFont", 4500, 1290, 1035, 315);
   lblInst = Place(NewLabel(this, {}, kLeft), "lblInst", 135, 2295, 5655, 795);
   btnOK = Place(NewCommandButton(this, QStringLiteral("OK")), "btnOK", 3660, 3165, 1035, 315);
-  btnCancel = Place(NewCommandButton(this, QStringLiteral("Cancel")), "btnCancel", 4800, 3165,
-                    1035, 315);
+  btnCancel =
+      Place(NewCommandButton(this, QStringLiteral("Cancel")), "btnCancel", 4800, 3165, 1035, 315);
 
   lblInst->setWordWrap(true);
   MakeDropDownCombo(cmbPrinter);

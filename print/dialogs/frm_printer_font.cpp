@@ -41,8 +41,8 @@ frmPrinterFont::frmPrinterFont(KelvarinContext& ctx)
   cmbFont = Place(new QComboBox(Frame1), "cmbFont", 1200, 360, 4335, 315);
   lblInst = Place(new QLabel(this), "lblInst", 120, 1500, 5655, 1275);
   btnOK = Place(NewCommandButton(this, QStringLiteral("OK")), "btnOK", 3660, 2940, 1035, 315);
-  btnCancel = Place(NewCommandButton(this, QStringLiteral("Cancel")), "btnCancel", 4800, 2940,
-                    1035, 315);
+  btnCancel =
+      Place(NewCommandButton(this, QStringLiteral("Cancel")), "btnCancel", 4800, 2940, 1035, 315);
 
   lblSelected->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   Label1->setAlignment(Qt::AlignRight | Qt::AlignTop);
@@ -80,9 +80,8 @@ void frmPrinterFont::Form_Load() {
       "If the printing is to slow select an installed font. "
       "Usually, if a font is not supported by this printer a substitute font will be used. "));
 
-  const QString shown = ctx_.PrintSettings.FontName.empty()
-                            ? QString::fromLatin1(kNoneMarker)
-                            : FromAnsi(ctx_.PrintSettings.FontName);
+  const QString shown = ctx_.PrintSettings.FontName.empty() ? QString::fromLatin1(kNoneMarker)
+                                                            : FromAnsi(ctx_.PrintSettings.FontName);
   lblSelected->setText(QString::fromLatin1(kSelectedPrefix) + shown);
   cmbFont->setEditText(shown);
 

@@ -12,8 +12,8 @@ DialogTestBed::DialogTestBed() {
       {"Caf\xE9 Printer", "Canon iR C3025", "\\\\server\\caf\xE9"},
       {"Front Desk", "Second Front Desk Driver", "USB002"},
   };
-  printers.fonts = {"Times New Roman", "arial", "Courier New", "Zapf Dingbats",
-                    "Lucida Console", "courier", "Arial Black"};
+  printers.fonts = {"Times New Roman", "arial",   "Courier New", "Zapf Dingbats",
+                    "Lucida Console",  "courier", "Arial Black"};
   ctx.PrintSettings.PrinterName = "Office Laser";
   ctx.PrintSettings.FontName = "Courier New";
   ctx.PrintSettings.Copies = 1;

@@ -71,7 +71,8 @@ void ModalScript::Poll() {
   ++next_;
   sinceProgress_.restart();
   busy_ = false;
-  if (QTest::currentTestFailed()) GiveUp(QStringLiteral("a check failed in step %1").arg(next_ - 1));
+  if (QTest::currentTestFailed())
+    GiveUp(QStringLiteral("a check failed in step %1").arg(next_ - 1));
 }
 
 }  // namespace vorn::print::test

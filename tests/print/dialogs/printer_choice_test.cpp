@@ -22,8 +22,8 @@ namespace {
 const QString kChoice = QStringLiteral("frmPrinterChoice");
 const QString kFont = QStringLiteral("frmPrinterFont");
 const QString kSelectedPrefix = QStringLiteral("The VORN Quote Printer currently assigned = ");
-const QString kInvalid = QStringLiteral(
-    "Some of your choices were omitted or are invalid.  Please correct or cancel.");
+const QString kInvalid =
+    QStringLiteral("Some of your choices were omitted or are invalid.  Please correct or cancel.");
 const QString kInstructions = QStringLiteral(
     "Select a Printer from the drop down list of Installed Printers by depressing the small "
     "'down arrow' button at the right of the white text box.  The initial printer is the default "
@@ -102,8 +102,9 @@ void PrinterChoiceTest::window() {
     QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
     QVERIFY(!flags.testFlag(Qt::WindowContextHelpButtonHint));
     const QPoint offCentre = form.frameGeometry().center() - form.screen()->geometry().center();
-    QVERIFY2(qAbs(offCentre.x()) <= 1 && qAbs(offCentre.y()) <= 1,
-             qPrintable(QStringLiteral("off centre by %1,%2").arg(offCentre.x()).arg(offCentre.y())));
+    QVERIFY2(
+        qAbs(offCentre.x()) <= 1 && qAbs(offCentre.y()) <= 1,
+        qPrintable(QStringLiteral("off centre by %1,%2").arg(offCentre.x()).arg(offCentre.y())));
     Click(Cancel(form));
   });
   bed.Run(script);
@@ -163,9 +164,11 @@ void PrinterChoiceTest::controls() {
   ModalScript script;
   script.Then(kChoice, [](QDialog& form) {
     QCOMPARE(Find<QGroupBox>(form, "Frame1")->title(), QStringLiteral("Change Printer"));
-    const std::pair<const char*, const char*> rightLabels[] = {
-        {"Label1", "Name:"}, {"Label4", "Where:"}, {"lblCopies", "Number of copies:"},
-        {"Label3", "Driver:"}, {"Label2", "Font:"}};
+    const std::pair<const char*, const char*> rightLabels[] = {{"Label1", "Name:"},
+                                                               {"Label4", "Where:"},
+                                                               {"lblCopies", "Number of copies:"},
+                                                               {"Label3", "Driver:"},
+                                                               {"Label2", "Font:"}};
     for (const auto& [name, caption] : rightLabels) {
       auto* label = Find<QLabel>(form, name);
       QVERIFY2(label, name);
@@ -304,12 +307,14 @@ void PrinterChoiceTest::okWithEmptyFontNameOpensTheFontDialog() {
   bed.ctx.Cancelled = true;
   QPointer<QDialog> first;
   ModalScript script(&bed.log);
-  script.Then(kChoice, [&](QDialog& form) {
-         first = &form;
-         Click(Ok(form));
-         QVERIFY(!form.isVisible());
-         QCOMPARE(bed.ctx.Cancelled, false);
-       })
+  script
+      .Then(kChoice,
+            [&](QDialog& form) {
+              first = &form;
+              Click(Ok(form));
+              QVERIFY(!form.isVisible());
+              QCOMPARE(bed.ctx.Cancelled, false);
+            })
       .Then(kFont,
             [&](QDialog& form) {
               QVERIFY2(first.isNull(), "the choice dialog is unloaded before the font dialog");
@@ -404,8 +409,8 @@ void PrinterChoiceTest::blankPrinterTextIsRefused() {
   QVERIFY2(script.Completed(), qPrintable(script.Problems()));
   QCOMPARE(bed.ctx.PrintSettings.PrinterName, std::string("Office Laser"));
   QCOMPARE(bed.ctx.Cancelled, true);
-  QCOMPARE(bed.log.entries, QStringList({"show: frmPrinterChoice", "repaint",
-                                         "message: " + kInvalid, "repaint"}));
+  QCOMPARE(bed.log.entries,
+           QStringList({"show: frmPrinterChoice", "repaint", "message: " + kInvalid, "repaint"}));
 }
 
 void PrinterChoiceTest::refusedThenCorrectedClosesWithCancelledFalse() {
@@ -594,13 +599,15 @@ void PrinterChoiceTest::newFontThenOkThenOk() {
   DialogTestBed bed;
   QPointer<QDialog> first;
   ModalScript script(&bed.log);
-  script.Then(kChoice, [&](QDialog& form) {
-         first = &form;
-         QVERIFY(PickFromList(Printer(form), 2));
-         TypeInto(Copies(form), QStringLiteral("2"));
-         Click(NewFont(form));
-         QVERIFY(!form.isVisible());
-       })
+  script
+      .Then(kChoice,
+            [&](QDialog& form) {
+              first = &form;
+              QVERIFY(PickFromList(Printer(form), 2));
+              TypeInto(Copies(form), QStringLiteral("2"));
+              Click(NewFont(form));
+              QVERIFY(!form.isVisible());
+            })
       .Then(kFont,
             [&](QDialog& form) {
               QVERIFY(first.isNull());
@@ -663,8 +670,9 @@ void PrinterChoiceTest::enterAndEscapePressNothing_data() {
   QTest::addColumn<QString>("focus");
   QTest::addColumn<int>("key");
   for (const char* control : {"cmbPrinter", "txtCopies", "btnOK", "btnCancel", "btnFont"}) {
-    for (auto [keyName, key] : {std::pair{"Return", Qt::Key_Return}, std::pair{"Enter", Qt::Key_Enter},
-                                std::pair{"Escape", Qt::Key_Escape}})
+    for (auto [keyName, key] :
+         {std::pair{"Return", Qt::Key_Return}, std::pair{"Enter", Qt::Key_Enter},
+          std::pair{"Escape", Qt::Key_Escape}})
       QTest::addRow("%s %s", control, keyName) << QString::fromLatin1(control) << int(key);
   }
 }

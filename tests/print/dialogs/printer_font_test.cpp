@@ -174,8 +174,8 @@ void PrinterFontTest::loadsTheFontsSortedUnderABusyPointer() {
     QCOMPARE(FontCombo(form)->currentText(), QStringLiteral("Courier New"));
     // Alphabetical with letter case ignored, the none marker among them.
     QCOMPARE(Items(FontCombo(form)),
-             QStringList({kNone, "arial", "Arial Black", "courier", "Courier New",
-                          "Lucida Console", "Times New Roman", "Zapf Dingbats"}));
+             QStringList({kNone, "arial", "Arial Black", "courier", "Courier New", "Lucida Console",
+                          "Times New Roman", "Zapf Dingbats"}));
     QCOMPARE(bed.printers.fontAtCalls, 7);
     QVERIFY2(!bed.printers.fontAtWithoutBusyPointer, "fonts asked for under the normal pointer");
     QVERIFY2(QGuiApplication::overrideCursor() == nullptr, "the busy pointer stayed");
@@ -196,7 +196,8 @@ void PrinterFontTest::opensWithTheNoneMarkerWhenNoFont() {
   DialogTestBed bed;
   bed.ctx.PrintSettings.FontName.clear();
   ModalScript script;
-  script.Then(kChoice, PressOk)  // with no font, OK leads here first
+  script
+      .Then(kChoice, PressOk)  // with no font, OK leads here first
       .Then(kFont,
             [](QDialog& form) {
               QCOMPARE(Selected(form)->text(), kSelectedPrefix + kNone);
@@ -220,8 +221,8 @@ void PrinterFontTest::ok_data() {
       << "  My Own Face  " << false << QByteArray("  My Own Face  ");
   QTest::newRow("none marker in lower case")
       << "- none assigned-" << false << QByteArray("- none assigned-");
-  QTest::newRow("none marker with a blank after") << kNone + " " << false
-                                                  << QByteArray("- None Assigned- ");
+  QTest::newRow("none marker with a blank after")
+      << kNone + " " << false << QByteArray("- None Assigned- ");
   QTest::newRow("blanks only") << "   " << false << QByteArray("Courier New");
   QTest::newRow("empty") << "" << false << QByteArray("Courier New");
   QTest::newRow("accented") << QString::fromUtf8("Caf\u00e9 Sans") << false
@@ -377,9 +378,9 @@ void PrinterFontTest::enterAndEscapePressNothing_data() {
   QTest::addColumn<QString>("focus");
   QTest::addColumn<int>("key");
   for (const char* control : {"cmbFont", "btnOK", "btnCancel"}) {
-    for (auto [keyName, key] : {std::pair{"Return", Qt::Key_Return},
-                                std::pair{"Enter", Qt::Key_Enter},
-                                std::pair{"Escape", Qt::Key_Escape}})
+    for (auto [keyName, key] :
+         {std::pair{"Return", Qt::Key_Return}, std::pair{"Enter", Qt::Key_Enter},
+          std::pair{"Escape", Qt::Key_Escape}})
       QTest::addRow("%s %s", control, keyName) << QString::fromLatin1(control) << int(key);
   }
 }
