@@ -2,10 +2,10 @@
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
-#include <QPrinterInfo>
 
 #include "common/ansi_text.h"
 #include "common/run_error.h"
+#include "print/system_printers.h"
 
 namespace vorn::print {
 
@@ -23,25 +23,16 @@ QtPrinterService::~QtPrinterService() {
   if (painter_.isActive()) painter_.end();
 }
 
-std::string QtPrinterService::DefaultPrinterName() {
-  return ToAnsi(QPrinterInfo::defaultPrinterName());
-}
+std::string QtPrinterService::DefaultPrinterName() { return SystemDefaultPrinter(); }
 
-std::vector<PrinterInfo> QtPrinterService::InstalledPrinters() {
-  std::vector<PrinterInfo> printers;
-  for (const QPrinterInfo& info : QPrinterInfo::availablePrinters()) {
-    printers.push_back({ToAnsi(info.printerName()), ToAnsi(info.makeAndModel()),
-                        Utf8ToAnsi(PrinterPort(info.printerName()))});
-  }
-  return printers;
-}
+std::vector<PrinterInfo> QtPrinterService::InstalledPrinters() { return SystemPrinters(); }
 
 void QtPrinterService::SelectPrinter(const PrinterInfo& printer) {
   selected_ = FromAnsi(printer.DeviceName);
 }
 
 void QtPrinterService::StartDocument() {
-  QString name = selected_.isEmpty() ? QPrinterInfo::defaultPrinterName() : selected_;
+  QString name = selected_.isEmpty() ? FromAnsi(SystemDefaultPrinter()) : selected_;
   if (name.isEmpty()) throw RunError(ErrorNumber::kNoPrinter, "No printer is selected");
   job_ = SpoolJob::Start(name, QString::fromLatin1(kJobTitle));
   if (!painter_.begin(&job_->Device())) {

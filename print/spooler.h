@@ -7,10 +7,6 @@
 
 namespace vorn::print {
 
-// The device address ("port") of an installed printer, as the system's spooler knows it;
-// empty when it cannot tell.
-std::string PrinterPort(const QString& deviceName);
-
 // One document on its way to a printer: painted on Device() between QPainter::begin and end,
 // then handed to the spooler by Submit(), which throws RunError when the spooler refuses it.
 class SpoolJob {

@@ -14,16 +14,6 @@
 
 namespace vorn::print {
 
-std::string PrinterPort(const QString& deviceName) {
-  QByteArray name = deviceName.toUtf8();
-  cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
-  if (dest == nullptr) return {};
-  const char* uri = cupsGetOption("device-uri", dest->num_options, dest->options);
-  std::string port = uri != nullptr ? uri : "";
-  cupsFreeDests(1, dest);
-  return port;
-}
-
 namespace {
 
 // Margins of a typical printer's unprintable border.

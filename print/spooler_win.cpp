@@ -1,30 +1,8 @@
 // On Windows the document goes straight to the printer driver through Qt's native printer.
-#include <windows.h>
-#include <winspool.h>
-
-#include <vector>
-
 #include "common/run_error.h"
 #include "print/spooler.h"
 
 namespace vorn::print {
-
-std::string PrinterPort(const QString& deviceName) {
-  DWORD needed = 0, count = 0;
-  EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 2, nullptr, 0, &needed,
-                &count);
-  if (needed == 0) return {};
-  std::vector<BYTE> buffer(needed);
-  if (!EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, 2, buffer.data(),
-                     needed, &needed, &count))
-    return {};
-  auto* printers = reinterpret_cast<PRINTER_INFO_2W*>(buffer.data());
-  for (DWORD i = 0; i < count; ++i) {
-    if (QString::fromWCharArray(printers[i].pPrinterName) == deviceName && printers[i].pPortName)
-      return QString::fromWCharArray(printers[i].pPortName).toStdString();
-  }
-  return {};
-}
 
 namespace {
 

@@ -4,19 +4,30 @@
 # here: the windows and the Qt printer service are built on Windows itself (see README).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/lib/cups.sh"
 
 vorn_ensure_packages g++-mingw-w64-x86-64-posix wine wine64 libcups2 cmake ninja-build \
-  googletest procps
+  googletest procps cups-daemon cups-client
 
 # A private, quiet, non-interactive Wine; console programs need no display.
 WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/vorn-wine.XXXXXX")
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 unset DISPLAY
-stop_wine() {
+# Wine stops before the print server: a printer call to a vanished server stalls.
+stop_all() {
   wineserver -k >/dev/null 2>&1 || true
   rm -rf "$WINEPREFIX"
+  cups_stop
 }
-trap stop_wine EXIT
+trap stop_all EXIT
+
+# A private print server whose queue the Windows printer lookup must list, as Wine shows
+# CUPS queues: port "CUPS:<queue>".
+vorn_clear_printer_env
+cups_start
+cups_add_capture_queue vorn-probe
+cups_set_default vorn-probe
+export VORN_EXPECT_PRINTER=vorn-probe VORN_EXPECT_DEFAULT=vorn-probe VORN_EXPECT_PORT=CUPS:vorn-probe
 
 # Wine's background services inherit the output pipe of the first program started; start
 # them with their output elsewhere so that CTest does not wait on them after every test.
