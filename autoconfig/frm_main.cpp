@@ -56,6 +56,8 @@ frmMain::frmMain(TesmoContext& ctx, std::function<void(int)> endProgram)
   lstStatus->setObjectName(QStringLiteral("lstStatus"));
   lstStatus->setGeometry(Twips(120, 600, 4575, 1035));
   lstStatus->setSelectionMode(QAbstractItemView::SingleSelection);
+  // A plain list box: long items are cut at the edge rather than scrolled sideways.
+  lstStatus->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
   cmdClose->setObjectName(QStringLiteral("cmdClose"));
   cmdClose->setGeometry(Twips(3600, 1920, 1095, 375));
@@ -86,7 +88,6 @@ void frmMain::Show() {
     move(frame.topLeft());
   }
   show();
-  raise();
   activateWindow();
 }
 

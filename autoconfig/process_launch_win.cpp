@@ -15,9 +15,11 @@ void StartDetachedProcess(const std::string& path) {
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process{};
-  // No command-line text: the program gets no arguments. The current directory is inherited.
-  if (!::CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+  // The command line names the program only, so it gets no arguments; the current directory
+  // is inherited.
+  std::string command_line = "\"" + path + "\"";
+  if (!::CreateProcessA(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
     throw SystemError(static_cast<int>(::GetLastError()), "Cannot start " + path);
   }
   ::CloseHandle(process.hThread);

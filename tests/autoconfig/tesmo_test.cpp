@@ -5,7 +5,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "autoconfig/command_line.h"
 #include "autoconfig/run_error_report.h"
 #include "autoconfig/tesmo.h"
 #include "fake_tree_search.h"
@@ -132,18 +131,6 @@ TEST_F(MainTest, AFailureBeforeTheWindowIsShownWarnsAndShowsNoWindow) {
   Run("/d");
   EXPECT_THAT(events_, ElementsAre(std::string("message:") + testing::kConfirmText,
                                    std::string("message:") + testing::kFailureText));
-}
-
-TEST(CommandLineArguments, JoinsTheArgumentsByOneBlank) {
-  const char* none[] = {"tesmo"};
-  const char* drive[] = {"tesmo", "/d"};
-  const char* several[] = {"/usr/bin/tesmo", "a", "", "b  c"};
-  const char* letter[] = {"tesmo", "x\xc3\xa9"};
-  EXPECT_EQ(CommandLineArguments(1, none), "");
-  EXPECT_EQ(CommandLineArguments(2, drive), "/d");
-  EXPECT_EQ(CommandLineArguments(4, several), "a  b  c");
-  // Counted in characters of the ANSI text, not in bytes of UTF-8.
-  EXPECT_EQ(CommandLineArguments(2, letter), "x\xe9");
 }
 
 TEST(ReportRunError, ShowsNumberAndDescriptionInACriticalBoxAndOnTheErrorStream) {
