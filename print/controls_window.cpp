@@ -60,13 +60,17 @@ frmControls::frmControls(QWidget* parent)
   lblMsg->setGeometry(Px(540), Px(240), Px(5175), Px(435));
 }
 
-void frmControls::ShowCentred() {
-  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+void frmControls::ShowCentred() { show(); }
+
+void frmControls::showEvent(QShowEvent* event) {
+  // Centred when shown, once the window system has given the window its frame.
+  QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  if (screen) {
     QRect frame = frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
+    frame.moveCenter(screen->geometry().center());
     move(frame.topLeft());
   }
-  show();
+  QWidget::showEvent(event);
 }
 
 }  // namespace vorn::print

@@ -17,6 +17,9 @@ class frmControls final : public QWidget {
   void ShowCentred();
 
   QLabel* lblMsg = nullptr;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 };
 
 // Kelvarin's icon, drawn at 16, 32 and 48 pixels.

@@ -42,7 +42,7 @@ class ControlsWindowTest : public QObject {
     frmControls window;
     window.ShowCentred();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QRect screen = QGuiApplication::primaryScreen()->geometry();
     QVERIFY(qAbs(window.frameGeometry().center().x() - screen.center().x()) <= 1);
     QVERIFY(qAbs(window.frameGeometry().center().y() - screen.center().y()) <= 1);
     QIcon icon = window.windowIcon();
