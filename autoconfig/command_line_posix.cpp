@@ -1,5 +1,4 @@
 #include "autoconfig/command_line.h"
-
 #include "common/ansi_text.h"
 
 namespace vorn::autoconfig {

@@ -19,8 +19,6 @@ std::size_t CheckedIndex(int index) {
 
 ProductEntry& ProductTable::operator[](int index) { return rows_[CheckedIndex(index)]; }
 
-const ProductEntry& ProductTable::operator[](int index) const {
-  return rows_[CheckedIndex(index)];
-}
+const ProductEntry& ProductTable::operator[](int index) const { return rows_[CheckedIndex(index)]; }
 
 }  // namespace vorn::autoconfig

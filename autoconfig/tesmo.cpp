@@ -49,8 +49,8 @@ void Main(TesmoContext& ctx, StatusWindow& frmMain, const std::string& arguments
       return;
     }
     ctx.InstallDrive = arguments.substr(1, 1);
-    frmMain.AddItem("Looking for Vorn programs installed on Drive (" +
-                    UpperCase(ctx.InstallDrive) + ")");
+    frmMain.AddItem("Looking for Vorn programs installed on Drive (" + UpperCase(ctx.InstallDrive) +
+                    ")");
     frmMain.AddItem("");
 
     BuildProductTable(ctx.ProductTable);

@@ -40,10 +40,14 @@ enum class EntryKind { kFile, kFolder, kOther };
 // Symbolic links are "other": never followed, never a match.
 EntryKind KindOf(int folder_fd, const dirent* entry) {
   switch (entry->d_type) {
-    case DT_REG: return EntryKind::kFile;
-    case DT_DIR: return EntryKind::kFolder;
-    case DT_UNKNOWN: break;
-    default: return EntryKind::kOther;
+    case DT_REG:
+      return EntryKind::kFile;
+    case DT_DIR:
+      return EntryKind::kFolder;
+    case DT_UNKNOWN:
+      break;
+    default:
+      return EntryKind::kOther;
   }
   struct stat st {};
   if (::fstatat(folder_fd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) return EntryKind::kOther;

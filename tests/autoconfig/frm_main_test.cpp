@@ -1,3 +1,5 @@
+#include "autoconfig/frm_main.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
@@ -11,7 +13,6 @@
 #include <optional>
 #include <thread>
 
-#include "autoconfig/frm_main.h"
 #include "autoconfig/tesmo.h"
 #include "fake_tree_search.h"
 #include "recording_message_boxes.h"

@@ -1,4 +1,5 @@
 // Failures part way through a replacement, made with the process limits and users of POSIX.
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -7,8 +8,6 @@
 
 #include <filesystem>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "autoconfig/port_patcher.h"
 #include "recording_status_list.h"

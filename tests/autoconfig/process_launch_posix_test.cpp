@@ -1,3 +1,4 @@
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -6,8 +7,6 @@
 #include <sstream>
 #include <string>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 #include "autoconfig/process_launch.h"
 #include "common/run_error.h"
@@ -35,10 +34,11 @@ TEST(StartDetachedProcess, StartsTheProgramWithoutArgumentsInTheCurrentDirectory
   const fs::path program = dir.Path() / "program";
   const fs::path work = dir.Path() / "work";
   fs::create_directories(work);
-  testing::WriteBytes(program,
-                      "#!/bin/sh\n"
-                      "echo \"$# $(pwd) $(cut -d' ' -f6 /proc/$$/stat) $PPID\" > \"$(pwd)/out.$$\"\n"
-                      "mv \"$(pwd)/out.$$\" \"$(pwd)/started\"\n");
+  testing::WriteBytes(
+      program,
+      "#!/bin/sh\n"
+      "echo \"$# $(pwd) $(cut -d' ' -f6 /proc/$$/stat) $PPID\" > \"$(pwd)/out.$$\"\n"
+      "mv \"$(pwd)/out.$$\" \"$(pwd)/started\"\n");
   fs::permissions(program, fs::perms::owner_all);
   const fs::path start = fs::current_path();
   fs::current_path(work);

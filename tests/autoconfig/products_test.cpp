@@ -1,9 +1,10 @@
-#include <string>
+#include "autoconfig/products.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "autoconfig/products.h"
+#include <string>
+
 #include "common/run_error.h"
 #include "fake_tree_search.h"
 #include "recording_message_boxes.h"

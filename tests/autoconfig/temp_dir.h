@@ -24,11 +24,11 @@ class TempDir {
   }
   ~TempDir() {
     std::error_code ignored;
-    // Folders a test locked must be opened again before they can be emptied.
+    // Folders and files a test locked must be opened again before they can be removed.
     for (auto it = std::filesystem::recursive_directory_iterator(
              path_, std::filesystem::directory_options::skip_permission_denied, ignored);
          it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-      if (it->is_directory(ignored) && !it->is_symlink(ignored))
+      if (!it->is_symlink(ignored))
         std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ignored);
     }

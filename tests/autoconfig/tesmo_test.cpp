@@ -1,12 +1,14 @@
-#include <sstream>
-#include <string>
-#include <vector>
+#include "autoconfig/tesmo.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
 #include "autoconfig/run_error_report.h"
-#include "autoconfig/tesmo.h"
 #include "fake_tree_search.h"
 #include "recording_message_boxes.h"
 #include "recording_status_window.h"
@@ -59,10 +61,10 @@ TEST_F(MainTest, WithoutArgumentListsOneItemAndSearchesNothing) {
 
 TEST_F(MainTest, OneCharacterGivesAnEmptyDriveAndNothingFound) {
   Run("d");
-  EXPECT_THAT(events_,
-              ElementsAre(std::string("message:") + testing::kConfirmText, "show",
-                          "item:Looking for Vorn programs installed on Drive ()", "item:",
-                          std::string("message:") + testing::kNothingFoundText, "enable close"));
+  EXPECT_THAT(events_, ElementsAre(std::string("message:") + testing::kConfirmText, "show",
+                                   "item:Looking for Vorn programs installed on Drive ()",
+                                   "item:", std::string("message:") + testing::kNothingFoundText,
+                                   "enable close"));
   EXPECT_EQ(boxes_.shown.back().icon, MessageIcon::kCritical);
   EXPECT_EQ(boxes_.shown.back().buttons, MessageButtons::kOk);
   EXPECT_EQ(ctx_.InstallDrive, "");
@@ -93,8 +95,8 @@ TEST_F(MainTest, FoundProgramsArePatchedAndListed) {
   EXPECT_THAT(events_, ElementsAre(std::string("message:") + testing::kConfirmText, "show",
                                    "item:Looking for Vorn programs installed on Drive (E)",
                                    "item:", "item:Vorn Program 03 found...",
-                                   "item:Vorn Program 03 printer port set...ok", "item:",
-                                   "item:Vorn Program 09 found...",
+                                   "item:Vorn Program 03 printer port set...ok",
+                                   "item:", "item:Vorn Program 09 found...",
                                    "item:Vorn Program 09 printer port could NOT be set...",
                                    "item:", "select last", "status:Configuration complete!",
                                    "title:Vorn Auto Config", "enable close", "show print"));
@@ -111,12 +113,12 @@ TEST_F(MainTest, AFailingSearchEndsTheRunWithAWarningAndLeavesCloseUsable) {
   search_.files["PROG01.DTA"] = (dir.Path() / "PROG01.DTA").string();
   search_.fail_at_call = 3;
   Run("/d");
-  EXPECT_THAT(events_,
-              ElementsAre(std::string("message:") + testing::kConfirmText, "show",
-                          "item:Looking for Vorn programs installed on Drive (D)", "item:",
-                          "item:Vorn Program 01 found...",
-                          "item:Vorn Program 01 printer port set...ok", "item:",
-                          std::string("message:") + testing::kFailureText, "enable close"));
+  EXPECT_THAT(events_, ElementsAre(std::string("message:") + testing::kConfirmText, "show",
+                                   "item:Looking for Vorn programs installed on Drive (D)",
+                                   "item:", "item:Vorn Program 01 found...",
+                                   "item:Vorn Program 01 printer port set...ok",
+                                   "item:", std::string("message:") + testing::kFailureText,
+                                   "enable close"));
   EXPECT_EQ(boxes_.shown.back().icon, MessageIcon::kWarning);
   EXPECT_EQ(boxes_.shown.back().buttons, MessageButtons::kOk);
   EXPECT_EQ(search_.calls.size(), 3u);
@@ -136,8 +138,8 @@ TEST_F(MainTest, AFailureBeforeTheWindowIsShownWarnsAndShowsNoWindow) {
 TEST(ReportRunError, ShowsNumberAndDescriptionInACriticalBoxAndOnTheErrorStream) {
   testing::RecordingMessageBoxes boxes;
   std::ostringstream err;
-  int status = ReportRunError(RunError(ErrorNumber::kFileNotFound, "File not found: kelvarin"),
-                              boxes, err);
+  int status =
+      ReportRunError(RunError(ErrorNumber::kFileNotFound, "File not found: kelvarin"), boxes, err);
   EXPECT_NE(status, 0);
   ASSERT_EQ(boxes.shown.size(), 1u);
   EXPECT_EQ(boxes.shown[0].text, "Run-time error '53':\n\nFile not found: kelvarin");

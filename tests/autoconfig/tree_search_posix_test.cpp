@@ -1,3 +1,4 @@
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -5,8 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "autoconfig/tree_search.h"
 #include "temp_dir.h"
@@ -133,7 +132,8 @@ TEST_F(TreeSearchTest, NeverFollowsALinkSoALoopEnds) {
 TEST_F(TreeSearchTest, ALinkIsNeverAMatchNorAWayIn) {
   WriteBytes(wine_.Root() / "outside" / "PROG11.DTA", "outside");
   fs::create_directories(wine_.Drive() / "vorn");
-  fs::create_symlink(wine_.Root() / "outside" / "PROG11.DTA", wine_.Drive() / "vorn" / "PROG11.DTA");
+  fs::create_symlink(wine_.Root() / "outside" / "PROG11.DTA",
+                     wine_.Drive() / "vorn" / "PROG11.DTA");
   fs::create_directory_symlink(wine_.Root() / "outside", wine_.Drive() / "vorn" / "linked");
   EXPECT_FALSE(Search(kRoot, "PROG11.DTA"));
   EXPECT_TRUE(found_.empty());
@@ -187,8 +187,8 @@ TEST_F(TreeSearchTest, ReturnsFromADeepBranchToItsSiblings) {
     WriteBytes(chain / "unrelated.txt", "");
     if (!sibling_first) WriteBytes(top / "sibling" / "PROG15.DTA", "s");
     found_.clear();
-    ASSERT_TRUE(Search(std::string("d:\\vorn\\") + (sibling_first ? "t1" : "t2") + "\\",
-                       "PROG15.DTA"));
+    ASSERT_TRUE(
+        Search(std::string("d:\\vorn\\") + (sibling_first ? "t1" : "t2") + "\\", "PROG15.DTA"));
     EXPECT_EQ(ReadBytes(found_), "s");
   }
 }

@@ -193,6 +193,34 @@ tesmo_ended() { ! kill -0 "$TESMO_PID" 2>/dev/null; }
 poll tesmo_ended || fail "Close did not end Tesmo"
 wait "$TESMO_PID"
 status=$?
+TESMO_PID=
 [[ $status -eq 0 ]] || fail "Tesmo ended with status $status ($(cat "$WORK/tesmo.out"))"
 note "Close ended Tesmo"
+
+# --- Print Test Page with no Kelvarin beside Tesmo: the run-time error report ends Tesmo -----
+mkdir -p "$WORK/lonely"
+cp "$BIN_DIR/tesmo" "$WORK/lonely/tesmo"
+cd "$WORK/cwd" || fail "cannot enter $WORK/cwd"
+"$WORK/lonely/tesmo" /d >"$WORK/lonely.out" 2>&1 &
+TESMO_PID=$!
+cd / || true
+BOX=$(xvfb_wait_window Tesmo 20) || fail "the second run's confirmation box did not appear"
+xvfb_focus "$BOX"
+xvfb_key Return
+poll find_status || fail "the second run's status window did not appear"
+poll patched || fail "the second run changed the patched files"
+sleep 1
+click_in_status_window $(((120 + 1455 / 2) / 15)) $(((1920 + 375 / 2) / 15))
+REPORT=$(xvfb_wait_window Tesmo 20) || fail "no run-time error report for a missing kelvarin"
+xvfb_screenshot "$REPORT" "$ARTIFACTS/tesmo_no_kelvarin.png" || true
+xvfb_focus "$REPORT"
+xvfb_key Return
+poll tesmo_ended || fail "the run-time error report did not end Tesmo"
+wait "$TESMO_PID"
+status=$?
+TESMO_PID=
+((status != 0)) || fail "Tesmo ended with status 0 after failing to start kelvarin"
+grep -q "^Run-time error '53':" "$WORK/lonely.out" ||
+  fail "no run-time error on stderr: $(cat "$WORK/lonely.out")"
+note "without kelvarin: the run-time error report, exit status $status"
 echo "tesmo_e2e: PASS"
