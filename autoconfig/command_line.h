@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace vorn::autoconfig {
 
@@ -8,5 +9,9 @@ namespace vorn::autoconfig {
 // On Windows that is the raw command-line text (blanks after the path dropped); elsewhere the
 // arguments joined by single blanks. `argc` and `argv` are main's, before Qt sees them.
 std::string CommandLineArguments(int argc, const char* const* argv);
+
+// The text of a raw command line after the program's path, which may be quoted: the blanks and
+// tabs after the path are dropped, everything else is kept as typed.
+std::string ArgumentsAfterProgram(std::string_view commandLine);
 
 }  // namespace vorn::autoconfig

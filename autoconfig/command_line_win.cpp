@@ -6,16 +6,12 @@ namespace vorn::autoconfig {
 
 std::string CommandLineArguments(int, const char* const*) {
   // The raw text keeps the user's blanks and quotes, which argv would have reinterpreted.
-  const char* p = ::GetCommandLineA();
-  if (*p == '"') {
-    ++p;
-    while (*p != '\0' && *p != '"') ++p;
-    if (*p == '"') ++p;
-  } else {
-    while (*p != '\0' && *p != ' ' && *p != '\t') ++p;
-  }
-  while (*p == ' ' || *p == '\t') ++p;
-  return p;
+  const wchar_t* wide = ::GetCommandLineW();
+  int n = ::WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi.data(), n, nullptr, nullptr);
+  ansi.resize(ansi.size() - 1);
+  return ArgumentsAfterProgram(ansi);
 }
 
 }  // namespace vorn::autoconfig

@@ -1,0 +1,105 @@
+// FindProduct through the system's SearchTreeForFile, on a "\vorn\" tree the test makes on
+// drive C (under Wine, the private prefix's drive_c). A drive that already has a "\vorn\"
+// folder is left alone and the tests are skipped.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "autoconfig/products.h"
+#include "autoconfig/tesmo_context.h"
+#include "tests/print/fakes.h"
+#include "tests/support/temp_dir.h"
+
+namespace vorn::autoconfig {
+namespace {
+
+using vorn::testing::WriteFile;
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+class DriveCTreeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::filesystem::exists(root_))
+      GTEST_SKIP() << "C:\\vorn already exists on this machine; it is not touched";
+    std::filesystem::create_directory(root_);
+  }
+  void TearDown() override {
+    std::error_code ec;
+    std::filesystem::remove_all(root_, ec);
+    std::filesystem::remove_all(outside_, ec);
+  }
+
+  // Writes a file below drive C's root; `relative` uses backslashes.
+  void Put(const std::string& relative) {
+    std::filesystem::path path = std::filesystem::path("C:\\") / relative;
+    std::filesystem::create_directories(path.parent_path());
+    WriteFile(path.string(), "data\r\n");
+  }
+
+  bool Find(const std::string& letter, const std::string& fileName, std::string& found) {
+    TesmoContext ctx(messages_, SystemTreeSearch());
+    ctx.InstallDrive = letter;
+    ProductEntry entry{"Vorn Program", fileName, 1, ""};
+    bool result = FindProduct(ctx, entry);
+    found = entry.FoundPath;
+    return result;
+  }
+
+  const std::filesystem::path root_ = "C:\\vorn";
+  const std::filesystem::path outside_ = "C:\\vorn-outside";
+  const std::string drive_ = "C";
+  vorn::print::testing::RecordingMessages messages_;
+};
+
+TEST_F(DriveCTreeTest, FindsDataFilesAtAnyDepthInAnyLetterCase) {
+  Put("vorn\\prog01\\PROG01.DTA");
+  Put("VORN\\a\\b\\c\\d\\e\\f\\prog02.dta");
+  std::string found;
+  ASSERT_TRUE(Find(drive_, "PROG01.DTA", found));
+  EXPECT_EQ(Lower(found), Lower(drive_ + ":\\vorn\\prog01\\PROG01.DTA"));
+  ASSERT_TRUE(Find(Lower(drive_), "PROG02.DTA", found)) << "a lower-case letter is used as is";
+  EXPECT_EQ(Lower(found), Lower(drive_ + ":\\vorn\\a\\b\\c\\d\\e\\f\\prog02.dta"));
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(found)))
+      << "the found path opens on this platform";
+}
+
+TEST_F(DriveCTreeTest, LooksOnlyBelowVorn) {
+  Put("vorn-outside\\PROG03.DTA");
+  Put("vorn\\readme.txt");
+  std::string found = "unchanged";
+  EXPECT_FALSE(Find(drive_, "PROG03.DTA", found));
+  EXPECT_EQ(found, "");
+}
+
+TEST_F(DriveCTreeTest, AMissingDriveFindsNothing) {
+  Put("vorn\\PROG04.DTA");
+  std::string found;
+  DWORD used = GetLogicalDrives();
+  for (char letter = 'Y'; letter > 'D'; --letter) {
+    if (used & (1u << (letter - 'A'))) continue;
+    EXPECT_FALSE(Find(std::string(1, letter), "PROG04.DTA", found)) << letter;
+    return;
+  }
+  GTEST_SKIP() << "every drive letter is in use";
+}
+
+TEST(FindProductWinTest, AnEmptyLetterNamesNoDirectory) {
+  vorn::print::testing::RecordingMessages messages;
+  TesmoContext ctx(messages, SystemTreeSearch());
+  ctx.InstallDrive = "";
+  ProductEntry entry{"Vorn Program 01", "PROG01.DTA", 13, ""};
+  EXPECT_FALSE(FindProduct(ctx, entry));
+  EXPECT_EQ(entry.FoundPath, "");
+}
+
+}  // namespace
+}  // namespace vorn::autoconfig
