@@ -8,6 +8,7 @@
 #include <string>
 
 #include "autoconfig/products.h"
+#include "common/file_names.h"
 #include "common/file_replace.h"
 #include "common/line_reader.h"
 #include "common/run_error.h"
@@ -53,7 +54,7 @@ void SetPrinterPort(const ProductEntry& entry, StatusList& lstStatus) {
   try {
     std::string text;
     {
-      std::ifstream in(entry.FoundPath, std::ios::in | std::ios::binary);
+      std::ifstream in(NativePath(entry.FoundPath), std::ios::in | std::ios::binary);
       if (!in.is_open()) throw SystemError(errno, "Cannot open " + entry.FoundPath);
       text = PatchedText(entry, in);
     }

@@ -18,6 +18,16 @@ using SearchTreeForFileFn = BOOL(WINAPI*)(PCSTR root_path, PCSTR input_path_name
 // The routine writes at most MAX_PATH bytes, the terminating NUL included.
 constexpr std::size_t kOutputBufferSize = 260;
 
+std::string AnsiPathToUtf8(const std::string& ansi) {
+  int n = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
+  int m = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(m), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, utf8.data(), m, nullptr, nullptr);
+  return utf8;
+}
+
 class ImageHelpTreeSearch final : public TreeSearch {
  public:
   bool SearchTreeForFile(const std::string& root_path, const std::string& file_name,
@@ -25,7 +35,9 @@ class ImageHelpTreeSearch final : public TreeSearch {
     SearchTreeForFileFn search = Bind();
     char buffer[kOutputBufferSize] = {};
     if (search(root_path.c_str(), file_name.c_str(), buffer) == FALSE) return false;
-    found_path.assign(buffer, ::strnlen(buffer, sizeof buffer));
+    // The routine answers in the ANSI code page; paths are kept in UTF-8 on this platform, as
+    // the file routines take them.
+    found_path = AnsiPathToUtf8(std::string(buffer, ::strnlen(buffer, sizeof buffer)));
     return true;
   }
 
