@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Two Kelvarins started at once in one folder, as two quick Print Test Page clicks do: the
+# real program on a virtual screen, both "Select Printer" dialogs answered (one with 1 copy,
+# one with 2), a private print server capturing the jobs. Afterwards the action log holds
+# whole lines only, "Printer.inp" is one of the two complete versions, and the quote was
+# printed or is still there unchanged: never lost unprinted.
+#
+#   bash two_kelvarins.sh <bin dir> <scripts dir> [rounds]
+set -uo pipefail
+
+if (($# < 2)); then
+  echo "usage: $0 <bin dir> <scripts dir> [rounds]" >&2
+  exit 2
+fi
+BIN_DIR=$(cd "$1" && pwd) || exit 2
+E2E_SCRIPTS_DIR=$(cd "$2" && pwd) || exit 2
+ROUNDS=${3:-3}
+E2E_NAME="two kelvarins at once"
+source "$E2E_SCRIPTS_DIR/../tests/e2e/e2e_lib.sh"
+
+[[ -x $BIN_DIR/kelvarin ]] || { echo "no kelvarin in $BIN_DIR" >&2; exit 1; }
+
+write_quote() {
+  printf '%s\r\n' "QUOTE PAGE ONE FIRST LINE" "" "Premium total      1,234.56" \
+    $'QUOTE PAGE ONE LAST LINE\f' "QUOTE PAGE TWO FIRST LINE" "NEVER PRINTED LAST LINE" >"$1"
+}
+
+# The ten settings lines with CR LF, as Kelvarin writes them for COPIES.
+settings_version() {
+  printf '%s\r\n' "" "$1" "" N N "Courier New" "$2" 0 --- '***'
+}
+
+same_bytes() { cmp -s "$1" "$2"; }
+
+one_round() {
+  local round=$1 queue=twin$1
+  cups_add_capture_queue "$queue" && cups_set_default "$queue" || e2e_abort "no queue"
+  local app work
+  app=$(kv_private_app_dir "$BIN_DIR") || e2e_abort "no app folder"
+  E2E_TEMP_DIRS+=("$app")
+  work=$(e2e_temp_dir work)
+  kv_write_settings "$work" "$queue" "Courier New" 1
+  write_quote "$work/VORN.PRN"
+  local original=$work.quote version1=$work.v1 version2=$work.v2
+  cp "$work/VORN.PRN" "$original"
+  settings_version "$queue" 1 >"$version1"
+  settings_version "$queue" 2 >"$version2"
+
+  e2e_start_kelvarin "$app" "$work"; local pid1=$KV_PID
+  e2e_start_kelvarin "$app" "$work"; local pid2=$KV_PID
+  local deadline=$((SECONDS + 60)) ids=()
+  while ((${#ids[@]} < 2)); do
+    mapfile -t ids < <(xvfb_find_windows "$KV_TITLE_PRINTER")
+    ((SECONDS < deadline)) || e2e_abort "two \"Select Printer\" windows did not appear"
+    sleep 0.2
+  done
+  sleep 0.5
+  xdotool windowmove "${ids[0]}" 0 0
+  sleep 0.5
+  kv_printer_set_copies "${ids[0]}" 1
+  kv_printer_set_copies "${ids[1]}" 2
+  # Both OKs as close together as a person's two clicks can be.
+  kv_printer_ok "${ids[0]}"
+  kv_printer_ok "${ids[1]}"
+
+  # Answer every message either run shows until both have ended.
+  local messages=0 box
+  deadline=$((SECONDS + 120))
+  while kill -0 "$pid1" 2>/dev/null || kill -0 "$pid2" 2>/dev/null; do
+    ((SECONDS < deadline)) || { e2e_check "both runs end" false; break; }
+    for box in $(xvfb_find_windows "$KV_TITLE_MESSAGE"); do
+      e2e_shot "$box" "twin-round$round-message$messages"
+      kv_message_ok "$box"
+      messages=$((messages + 1))
+      sleep 0.5
+    done
+    sleep 0.2
+  done
+  e2e_wait_exit "$pid1" 5; local status1=$KV_STATUS
+  e2e_wait_exit "$pid2" 5; local status2=$KV_STATUS
+  cups_wait_drained "" 60
+
+  local log=$app/actionlog.txt jobs errors
+  jobs=$(cups_captured_count "$queue")
+  errors=$(e2e_log_messages "$log" | grep -c '^ERROR IN OutputPrinter ROUTINE: ')
+  e2e_check_equal "round $round: every action log line is whole" 0 "$(e2e_bad_log_lines "$log")"
+  e2e_check "round $round: action log lines end with CR LF" e2e_all_crlf "$log"
+  e2e_check_equal "round $round: both runs started printing" 2 \
+    "$(e2e_log_messages "$log" | grep -c '^STARTING PRINTER OUTPUT$')"
+  e2e_check "round $round: Printer.inp is one of the two complete versions" \
+    bash -c 'cmp -s "$1" "$2" || cmp -s "$1" "$3"' _ "$work/Printer.inp" "$version1" "$version2"
+  e2e_check_equal "round $round: one message box per logged error" "$errors" "$messages"
+  e2e_check_equal "round $round: both runs exit normally" "0 0" "$status1 $status2"
+  local kept=deleted
+  if [[ -e $work/VORN.PRN ]]; then
+    kept=kept
+    e2e_check "round $round: the kept quote is unchanged" same_bytes "$original" "$work/VORN.PRN"
+  else
+    e2e_check "round $round: the deleted quote was printed" test "$jobs" -ge 1
+    local file printed=0
+    while IFS= read -r file; do
+      grep -q "QUOTE PAGE ONE FIRST LINE" <(pdftotext "$file" - 2>/dev/null) && printed=$((printed + 1))
+    done < <(cups_captured_files "$queue")
+    e2e_check_equal "round $round: every captured job holds the quote" "$jobs" "$printed"
+  fi
+  e2e_check_equal "round $round: no file left beside the quote and the settings" "" \
+    "$(cd "$work" && ls -A | grep -vx -e Printer.inp -e VORN.PRN)"
+  local copies
+  copies=$(e2e_lines "$work/Printer.inp" | sed -n 7p)
+  echo "round $round: $jobs job(s) printed, quote $kept, $errors error line(s) and $messages message(s), Printer.inp holds copies $copies"
+  rm -f "$original" "$version1" "$version2"
+}
+
+e2e_setup
+for ((r = 1; r <= ROUNDS; r++)); do one_round "$r"; done
+e2e_finish
