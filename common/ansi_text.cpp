@@ -56,7 +56,11 @@ std::string Utf8ToAnsi(std::string_view utf8) {
   std::size_t i = 0;
   while (i < utf8.size()) {
     auto b = static_cast<unsigned char>(utf8[i]);
-    int extra = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
+    int extra = b < 0x80             ? 0
+                : (b & 0xE0) == 0xC0 ? 1
+                : (b & 0xF0) == 0xE0 ? 2
+                : (b & 0xF8) == 0xF0 ? 3
+                                     : -1;
     if (extra < 0 || i + static_cast<std::size_t>(extra) >= utf8.size()) {
       out.push_back('?');
       ++i;

@@ -103,7 +103,8 @@ void AppendToFile(const std::string& path, std::string_view bytes) {
   // One write call with O_APPEND: the entry lands whole at the end, even with other writers.
   ssize_t n = ::write(fd.get(), bytes.data(), bytes.size());
   if (n < 0) throw SystemError(errno, "Cannot write " + path);
-  if (static_cast<std::size_t>(n) != bytes.size()) throw SystemError(ENOSPC, "Cannot write " + path);
+  if (static_cast<std::size_t>(n) != bytes.size())
+    throw SystemError(ENOSPC, "Cannot write " + path);
   if (::close(fd.release()) != 0) throw SystemError(errno, "Cannot write " + path);
 }
 

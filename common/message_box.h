@@ -14,8 +14,7 @@ class MessageBoxes {
  public:
   virtual ~MessageBoxes() = default;
   // `text` is UTF-8. Dismissing the box without a choice answers kCancel for kOkCancel.
-  virtual MessageAnswer Show(const std::string& text, MessageIcon icon,
-                             MessageButtons buttons) = 0;
+  virtual MessageAnswer Show(const std::string& text, MessageIcon icon, MessageButtons buttons) = 0;
 };
 
 }  // namespace vorn

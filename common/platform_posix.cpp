@@ -20,16 +20,27 @@ namespace vorn {
 RunError SystemError(int code, const std::string& what) {
   ErrorNumber number = ErrorNumber::kDeviceIo;
   switch (code) {
-    case ENOENT: number = ErrorNumber::kFileNotFound; break;
-    case ENOTDIR: number = ErrorNumber::kPathNotFound; break;
+    case ENOENT:
+      number = ErrorNumber::kFileNotFound;
+      break;
+    case ENOTDIR:
+      number = ErrorNumber::kPathNotFound;
+      break;
     case EACCES:
     case EPERM:
-    case EROFS: number = ErrorNumber::kPermissionDenied; break;
-    case EISDIR: number = ErrorNumber::kPathFileAccess; break;
+    case EROFS:
+      number = ErrorNumber::kPermissionDenied;
+      break;
+    case EISDIR:
+      number = ErrorNumber::kPathFileAccess;
+      break;
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: number = ErrorNumber::kDiskFull; break;
-    default: break;
+    case EFBIG:
+      number = ErrorNumber::kDiskFull;
+      break;
+    default:
+      break;
   }
   return RunError(number, what + ": " + std::strerror(code));
 }
@@ -54,8 +65,7 @@ std::string ResolveFileName(const std::string& dir, const std::string& name) {
   std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(dir.empty() ? "." : dir.c_str()), ::closedir);
   if (!d) return exact;
   while (const dirent* entry = ::readdir(d.get())) {
-    if (::strcasecmp(entry->d_name, name.c_str()) == 0)
-      return base + entry->d_name;
+    if (::strcasecmp(entry->d_name, name.c_str()) == 0) return base + entry->d_name;
   }
   return exact;
 }

@@ -32,13 +32,13 @@ std::string Utf8(const std::wstring& wide) {
 
 std::string Describe(DWORD code) {
   wchar_t* text = nullptr;
-  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::string description = text != nullptr ? Utf8(text) : "error " + std::to_string(code);
   if (text != nullptr) LocalFree(text);
   while (!description.empty() && (description.back() == '\n' || description.back() == '\r' ||
-                                   description.back() == ' ' || description.back() == '.'))
+                                  description.back() == ' ' || description.back() == '.'))
     description.pop_back();
   return description;
 }
@@ -48,22 +48,35 @@ std::string Describe(DWORD code) {
 RunError SystemError(int code, const std::string& what) {
   ErrorNumber number = ErrorNumber::kDeviceIo;
   switch (static_cast<DWORD>(code)) {
-    case ERROR_FILE_NOT_FOUND: number = ErrorNumber::kFileNotFound; break;
+    case ERROR_FILE_NOT_FOUND:
+      number = ErrorNumber::kFileNotFound;
+      break;
     case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE: number = ErrorNumber::kPathNotFound; break;
+    case ERROR_INVALID_DRIVE:
+      number = ErrorNumber::kPathNotFound;
+      break;
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
-    case ERROR_WRITE_PROTECT: number = ErrorNumber::kPermissionDenied; break;
-    case ERROR_DIRECTORY: number = ErrorNumber::kPathFileAccess; break;
+    case ERROR_WRITE_PROTECT:
+      number = ErrorNumber::kPermissionDenied;
+      break;
+    case ERROR_DIRECTORY:
+      number = ErrorNumber::kPathFileAccess;
+      break;
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: number = ErrorNumber::kDiskFull; break;
-    default: break;
+    case ERROR_HANDLE_DISK_FULL:
+      number = ErrorNumber::kDiskFull;
+      break;
+    default:
+      break;
   }
   return RunError(number, what + ": " + Describe(static_cast<DWORD>(code)));
 }
 
-std::filesystem::path NativePath(const std::string& path) { return std::filesystem::path(Wide(path)); }
+std::filesystem::path NativePath(const std::string& path) {
+  return std::filesystem::path(Wide(path));
+}
 
 const std::string& PathSeparator() {
   static const std::string separator = "\\";
@@ -100,7 +113,8 @@ std::string CurrentDirectory() {
   DWORD n = GetCurrentDirectoryW(0, nullptr);
   std::wstring dir(n, L'\0');
   n = GetCurrentDirectoryW(n, dir.data());
-  if (n == 0) throw SystemError(static_cast<int>(GetLastError()), "Cannot read the current directory");
+  if (n == 0)
+    throw SystemError(static_cast<int>(GetLastError()), "Cannot read the current directory");
   dir.resize(n);
   return Utf8(dir);
 }

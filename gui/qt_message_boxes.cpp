@@ -10,10 +10,18 @@ MessageAnswer QtMessageBoxes::Show(const std::string& text, MessageIcon icon,
   box.setWindowTitle(title_);
   box.setText(QString::fromStdString(text));
   switch (icon) {
-    case MessageIcon::kNone: box.setIcon(QMessageBox::NoIcon); break;
-    case MessageIcon::kInformation: box.setIcon(QMessageBox::Information); break;
-    case MessageIcon::kWarning: box.setIcon(QMessageBox::Warning); break;
-    case MessageIcon::kCritical: box.setIcon(QMessageBox::Critical); break;
+    case MessageIcon::kNone:
+      box.setIcon(QMessageBox::NoIcon);
+      break;
+    case MessageIcon::kInformation:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case MessageIcon::kWarning:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case MessageIcon::kCritical:
+      box.setIcon(QMessageBox::Critical);
+      break;
   }
   if (buttons == MessageButtons::kOkCancel) {
     box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);

@@ -27,7 +27,8 @@ QPixmap DrawIcon(int size) {
   p.setPen(QPen(QColor(40, 40, 40), qMax(1.0, 0.5 * s)));
   p.drawRect(QRectF(4 * s, 1 * s, 8 * s, 9 * s));
   p.setPen(QPen(QColor(20, 80, 160), qMax(1.0, 0.6 * s)));
-  for (int line = 0; line < 3; ++line) p.drawLine(QPointF(5 * s, (3 + 2 * line) * s), QPointF(11 * s, (3 + 2 * line) * s));
+  for (int line = 0; line < 3; ++line)
+    p.drawLine(QPointF(5 * s, (3 + 2 * line) * s), QPointF(11 * s, (3 + 2 * line) * s));
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(90, 200, 90));
   p.drawEllipse(QPointF(13 * s, 11 * s), 1 * s, 1 * s);

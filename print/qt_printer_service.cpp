@@ -1,6 +1,7 @@
 #include "print/qt_printer_service.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetricsF>
 
 #include "common/ansi_text.h"
@@ -18,6 +19,10 @@ constexpr int kMaxFonts = 32767;
 
 }  // namespace
 
+QtPrinterService::QtPrinterService() : startJob_(&SpoolJob::Start) {}
+
+QtPrinterService::QtPrinterService(JobFactory startJob) : startJob_(std::move(startJob)) {}
+
 QtPrinterService::~QtPrinterService() {
   // A document the run abandoned is never sent.
   if (painter_.isActive()) painter_.end();
@@ -34,14 +39,16 @@ void QtPrinterService::SelectPrinter(const PrinterInfo& printer) {
 void QtPrinterService::StartDocument() {
   QString name = selected_.isEmpty() ? FromAnsi(SystemDefaultPrinter()) : selected_;
   if (name.isEmpty()) throw RunError(ErrorNumber::kNoPrinter, "No printer is selected");
-  job_ = SpoolJob::Start(name, QString::fromLatin1(kJobTitle));
+  job_ = startJob_(name, QString::fromLatin1(kJobTitle));
   if (!painter_.begin(&job_->Device())) {
     job_.reset();
-    throw RunError(ErrorNumber::kPrinterError, "The printer " + ToAnsi(name) + " cannot be started");
+    throw RunError(ErrorNumber::kPrinterError,
+                   "The printer " + ToAnsi(name) + " cannot be started");
   }
   QPrinter& device = job_->Device();
   painter_.setClipRect(QRectF(0, 0, device.width(), device.height()));
-  painter_.setFont(QFont(font_, &device));
+  pageHeight_ = device.height();
+  ApplyFont();
   x_ = y_ = 0;
   newPagePending_ = false;
 }
@@ -58,29 +65,42 @@ void QtPrinterService::PrintText(std::string_view text, bool lineBreak) {
     newPagePending_ = false;
     StartPage();
   }
-  QPrinter& device = job_->Device();
-  QFontMetricsF metrics(painter_.font(), &device);
   // A line that would pass the bottom of the printable area goes on a new page.
-  if (y_ > 0 && y_ + metrics.height() > device.height()) StartPage();
+  if (y_ > 0 && y_ + lineHeight_ > pageHeight_) StartPage();
   if (!text.empty()) {
     QString line = FromAnsi(text);
-    painter_.drawText(QPointF(x_, y_ + metrics.ascent()), line);
-    x_ += metrics.horizontalAdvance(line);
+    painter_.drawText(QPointF(x_, y_ + ascent_), line);
+    // Laying text out again to measure it costs as much as drawing it, and a line break
+    // sends the position back to the margin anyway.
+    if (!lineBreak) x_ += QFontMetricsF(painter_.font(), &job_->Device()).horizontalAdvance(line);
   }
   if (lineBreak) {
     x_ = 0;
-    y_ += metrics.lineSpacing();
+    y_ += lineSpacing_;
   }
+}
+
+void QtPrinterService::ApplyFont() {
+  QPrinter& device = job_->Device();
+  QFont font(font_, &device);
+  // In a fixed-pitch font every character keeps its own cell, so there is nothing for the
+  // text shaper to do for these code-page texts; skipping it halves the cost of a line.
+  if (QFontInfo(font).fixedPitch()) font.setStyleStrategy(QFont::PreferNoShaping);
+  painter_.setFont(font);
+  QFontMetricsF metrics(painter_.font(), &device);
+  ascent_ = metrics.ascent();
+  lineHeight_ = metrics.height();
+  lineSpacing_ = metrics.lineSpacing();
 }
 
 void QtPrinterService::SetFontName(std::string_view faceName) {
   font_.setFamily(FromAnsi(faceName));
-  if (job_) painter_.setFont(QFont(font_, &job_->Device()));
+  if (job_) ApplyFont();
 }
 
 void QtPrinterService::SetFontSize(float points) {
   font_.setPointSizeF(points);
-  if (job_) painter_.setFont(QFont(font_, &job_->Device()));
+  if (job_) ApplyFont();
 }
 
 void QtPrinterService::SetFurtherAttribute(int /*value*/) {

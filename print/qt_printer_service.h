@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 #include "print/printer_service.h"
@@ -17,7 +18,14 @@ namespace vorn::print {
 // pass the bottom of the page starts a new page by itself.
 class QtPrinterService final : public PrinterService {
  public:
-  QtPrinterService() = default;
+  // Makes the spool job for each document, given the printer's name and the job's title.
+  using JobFactory =
+      std::function<std::unique_ptr<SpoolJob>(const QString& printerName, const QString& title)>;
+
+  // Documents go to the system spooler.
+  QtPrinterService();
+  // Documents go to the jobs `startJob` makes (a file instead of the spooler, for instance).
+  explicit QtPrinterService(JobFactory startJob);
   ~QtPrinterService() override;
   QtPrinterService(const QtPrinterService&) = delete;
   QtPrinterService& operator=(const QtPrinterService&) = delete;
@@ -40,14 +48,22 @@ class QtPrinterService final : public PrinterService {
  private:
   void StartDocument();
   void StartPage();
+  void ApplyFont();
   const QStringList& Fonts();
 
+  JobFactory startJob_;
   QString selected_;  // empty: the system's default printer
   QFont font_;
   std::unique_ptr<SpoolJob> job_;
   QPainter painter_;
   qreal x_ = 0;
   qreal y_ = 0;
+  // The printable height and the current font's measures, taken when the document starts or
+  // the font changes rather than for every line.
+  qreal pageHeight_ = 0;
+  qreal ascent_ = 0;
+  qreal lineHeight_ = 0;
+  qreal lineSpacing_ = 0;
   bool newPagePending_ = false;
   QStringList fonts_;
   bool fontsLoaded_ = false;

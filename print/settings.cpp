@@ -33,7 +33,8 @@ char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 
 bool WildcardMatch(std::string_view pattern, std::string_view name) {
   std::size_t p = 0, n = 0, star = std::string_view::npos, mark = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || AsciiUpper(pattern[p]) == AsciiUpper(name[n]))) {
+    if (p < pattern.size() &&
+        (pattern[p] == '?' || AsciiUpper(pattern[p]) == AsciiUpper(name[n]))) {
       ++p;
       ++n;
     } else if (p < pattern.size() && pattern[p] == '*') {
@@ -68,19 +69,34 @@ void ReadSettings(std::istream& in, PrintSettings& settings) {
     if (line == "***") return;
     if (line == "---") return;
     switch (counter) {
-      case 1: settings.Line1Text = line; break;
-      case 2: settings.PrinterName = line; break;
-      case 3: settings.Line3Text = line; break;
-      case 4: settings.Line4Flag = IsYes(line); break;
-      case 5: settings.Line5Flag = IsYes(line); break;
-      case 6: settings.FontName = line; break;
+      case 1:
+        settings.Line1Text = line;
+        break;
+      case 2:
+        settings.PrinterName = line;
+        break;
+      case 3:
+        settings.Line3Text = line;
+        break;
+      case 4:
+        settings.Line4Flag = IsYes(line);
+        break;
+      case 5:
+        settings.Line5Flag = IsYes(line);
+        break;
+      case 6:
+        settings.FontName = line;
+        break;
       case 7:
         // A number that does not fit the copies field leaves it at its start value, so the
         // default of one copy applies.
         if (auto copies = RoundToInt16(LeadingNumber(line))) settings.Copies = *copies;
         break;
-      case 8: settings.Line8Number = LeadingNumber(line); break;
-      default: break;
+      case 8:
+        settings.Line8Number = LeadingNumber(line);
+        break;
+      default:
+        break;
     }
   } while (!reader.AtEnd());
   if (in.bad()) throw RunError(ErrorNumber::kDeviceIo, "Cannot read the settings file");
@@ -114,7 +130,8 @@ void LoadPrinterSettings(KelvarinContext& ctx) {
   }
   std::string path = ResolveFileName(ctx.SettingsDir, kSettingsFileName);
   std::ifstream in(NativePath(path), std::ios::binary);
-  if (!in) throw FileError(std::make_error_code(std::errc::permission_denied), "Cannot open " + path);
+  if (!in)
+    throw FileError(std::make_error_code(std::errc::permission_denied), "Cannot open " + path);
   ReadSettings(in, ctx.PrintSettings);
 }
 

@@ -33,7 +33,8 @@ std::string SystemDefaultPrinter() {
   cups_dest_t* dests = nullptr;
   int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
   std::string name;
-  if (const cups_dest_t* dest = cupsGetDest(nullptr, nullptr, count, dests)) name = Utf8ToAnsi(dest->name);
+  if (const cups_dest_t* dest = cupsGetDest(nullptr, nullptr, count, dests))
+    name = Utf8ToAnsi(dest->name);
   cupsFreeDests(count, dests);
   return name;
 }

@@ -32,7 +32,8 @@ std::vector<PrinterInfo> SystemPrinters() {
   if (!EnumPrintersW(flags, nullptr, 2, buffer.data(), needed, &needed, &count)) return printers;
   const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
   for (DWORD i = 0; i < count; ++i)
-    printers.push_back({Ansi(info[i].pPrinterName), Ansi(info[i].pDriverName), Ansi(info[i].pPortName)});
+    printers.push_back(
+        {Ansi(info[i].pPrinterName), Ansi(info[i].pDriverName), Ansi(info[i].pPortName)});
   return printers;
 }
 

@@ -1,9 +1,8 @@
 // FindProduct through the system's SearchTreeForFile, on a "\vorn\" tree the test makes on
 // drive C (under Wine, the private prefix's drive_c). A drive that already has a "\vorn\"
 // folder is left alone and the tests are skipped.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cctype>

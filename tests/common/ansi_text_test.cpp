@@ -7,9 +7,9 @@ namespace {
 
 TEST(AnsiTextTest, ConvertsCodePage1252BothWays) {
   EXPECT_EQ(AnsiToUtf8("Quote"), "Quote");
-  EXPECT_EQ(AnsiToUtf8("\x80"), "\u20AC");               // euro sign
-  EXPECT_EQ(AnsiToUtf8("Caf\xE9"), "Caf\u00E9");         // Latin-1 range
-  EXPECT_EQ(AnsiToUtf8("\x93x\x94"), "\u201Cx\u201D");   // curly quotes
+  EXPECT_EQ(AnsiToUtf8("\x80"), "\u20AC");              // euro sign
+  EXPECT_EQ(AnsiToUtf8("Caf\xE9"), "Caf\u00E9");        // Latin-1 range
+  EXPECT_EQ(AnsiToUtf8("\x93x\x94"), "\u201Cx\u201D");  // curly quotes
   EXPECT_EQ(Utf8ToAnsi("\u20AC 5"), "\x80 5");
   EXPECT_EQ(Utf8ToAnsi("Caf\u00E9"), "Caf\xE9");
 }

@@ -28,9 +28,9 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"1e", 1}, NumberCase{"1e+", 1}, NumberCase{".5", 0.5},
                       NumberCase{"1.2.3", 1.2}, NumberCase{"--1", 0}, NumberCase{"-", 0},
                       NumberCase{"&H10", 16}, NumberCase{"&hff", 255}, NumberCase{"&HFFFF", -1},
-                      NumberCase{"&H10000", 65536}, NumberCase{"&O17", 15},
-                      NumberCase{"&o8", 0}, NumberCase{"&X1", 0}, NumberCase{"99999", 99999},
-                      NumberCase{"12 copies", 12}, NumberCase{"7.25", 7.25}));
+                      NumberCase{"&H10000", 65536}, NumberCase{"&O17", 15}, NumberCase{"&o8", 0},
+                      NumberCase{"&X1", 0}, NumberCase{"99999", 99999}, NumberCase{"12 copies", 12},
+                      NumberCase{"7.25", 7.25}));
 
 TEST(RoundToInt16Test, HalvesGoToTheEvenNeighbour) {
   EXPECT_EQ(RoundToInt16(2.5), 2);

@@ -1,8 +1,8 @@
+#include "print/controls_window.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QTest>
-
-#include "print/controls_window.h"
 
 namespace vorn::print {
 

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <filesystem>
 
 #include "print/kelvarin_context.h"
@@ -113,8 +112,7 @@ TEST_F(OutputPrinterTest, EachCopyIsItsOwnDocument) {
   WriteFile(work / "VORN.PRN", "A\f\r\nB\r\nend\r\n");
   Print("Office Laser", 2);
   ASSERT_EQ(printers.documents.size(), 2u);
-  for (const auto& document : printers.documents)
-    EXPECT_EQ(document.pages, (Pages{{"A"}, {"B"}}));
+  for (const auto& document : printers.documents) EXPECT_EQ(document.pages, (Pages{{"A"}, {"B"}}));
   auto log = LogMessages();
   EXPECT_EQ(std::count(log.begin(), log.end(), "STARTING PRINTOUT COPY 1"), 1);
   EXPECT_EQ(std::count(log.begin(), log.end(), "STARTING PRINTOUT COPY 2"), 1);

@@ -67,8 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"CopiesNegative", "\r\n\r\n\r\n\r\n\r\n\r\n-2\r\n",
                  With([](auto& s) { s.Copies = -2; })},
         ReadCase{"CopiesOutOfRange", "\r\n\r\n\r\n\r\n\r\n\r\n99999\r\n", PrintSettings{}},
-        ReadCase{"StarsStopReading", "a\r\nb\r\n***\r\nY\r\nY\r\nFont\r\n5\r\n",
-                 With([](auto& s) {
+        ReadCase{"StarsStopReading", "a\r\nb\r\n***\r\nY\r\nY\r\nFont\r\n5\r\n", With([](auto& s) {
                    s.Line1Text = "a";
                    s.PrinterName = "b";
                  })},
@@ -76,8 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
                  With([](auto& s) { s.Line1Text = "a"; })},
         ReadCase{"MarkersAreCaseAndBlankExact", "  ***  \r\nx\r\n", PrintSettings{}},
         ReadCase{"MarkerInsideLineIsText", "a***\r\n", With([](auto& s) { s.Line1Text = "a***"; })},
-        ReadCase{"LinesAfterTheEighthIgnored",
-                 "\r\n\r\n\r\n\r\n\r\n\r\n1\r\n2\r\nnine\r\nten\r\n",
+        ReadCase{"LinesAfterTheEighthIgnored", "\r\n\r\n\r\n\r\n\r\n\r\n1\r\n2\r\nnine\r\nten\r\n",
                  With([](auto& s) {
                    s.Copies = 1;
                    s.Line8Number = 2;
