@@ -9,7 +9,7 @@ source "$E2E_SCRIPTS_DIR/lib/kelvarin_ui.sh"
 
 E2E_FAILURES=0
 E2E_PIDS=()
-E2E_TEMP_DIRS=()
+E2E_TMP=
 E2E_NAME=${E2E_NAME:-e2e}
 
 e2e_cleanup() {
@@ -23,9 +23,12 @@ e2e_cleanup() {
   xvfb_stop
   ((E2E_FAILURES > 0)) && cups_dump_log
   cups_stop
-  if ((E2E_FAILURES == 0)); then
-    local dir
-    for dir in "${E2E_TEMP_DIRS[@]}"; do rm -rf -- "$dir"; done
+  if [[ -n $E2E_TMP ]]; then
+    if ((E2E_FAILURES == 0)); then
+      rm -rf -- "$E2E_TMP"
+    else
+      echo "kept for inspection: $E2E_TMP" >&2
+    fi
   fi
 }
 
@@ -38,9 +41,12 @@ e2e_setup() {
     E2E_ARTIFACTS=$(mktemp -d "${TMPDIR:-/tmp}/vorn-e2e-artifacts.XXXXXX")
   fi
   mkdir -p "$E2E_ARTIFACTS"
+  E2E_TMP=$(mktemp -d "${TMPDIR:-/tmp}/vorn-e2e.XXXXXX") || e2e_abort "mktemp failed"
   cups_start || e2e_abort "the private print server did not start"
   unset DISPLAY
   xvfb_start || e2e_abort "Xvfb did not start"
+  # Every temporary file of the test, the program's included, goes into one folder.
+  export TMPDIR=$E2E_TMP
   # Qt keeps its runtime files here; nothing of the user's may leak into the run.
   export XDG_RUNTIME_DIR
   XDG_RUNTIME_DIR=$(e2e_temp_dir runtime)
@@ -49,12 +55,10 @@ e2e_setup() {
   HOME=$(e2e_temp_dir home)
 }
 
-# A new temporary folder, removed after a passing test (kept for a failing one).
+# A new folder inside the test's temporary folder (removed after a passing test, kept
+# after a failing one); prints its path.
 e2e_temp_dir() {
-  local dir
-  dir=$(mktemp -d "${TMPDIR:-/tmp}/vorn-e2e-$1.XXXXXX") || e2e_abort "mktemp failed"
-  E2E_TEMP_DIRS+=("$dir")
-  printf '%s\n' "$dir"
+  mktemp -d "$E2E_TMP/$1.XXXXXX" || e2e_abort "mktemp failed"
 }
 
 e2e_abort() {

@@ -71,7 +71,6 @@ scenario_print_copies() {
     e2e_abort "no queues"
   local app work
   app=$(kv_private_app_dir "$BIN_DIR") || e2e_abort "no app folder"
-  E2E_TEMP_DIRS+=("$app")
   work=$(e2e_temp_dir work)
   kv_write_settings "$work" quotes "Courier New" 2
   write_two_page_file "$work/VORN.PRN"
@@ -106,7 +105,6 @@ scenario_first_run() {
     e2e_abort "no queues"
   local app work
   app=$(kv_private_app_dir "$BIN_DIR") || e2e_abort "no app folder"
-  E2E_TEMP_DIRS+=("$app")
   work=$(e2e_temp_dir work)
   start_and_wait_dialog "$app" "$work" first-run
   e2e_check_equal "Printer.inp created empty at start" \
@@ -139,7 +137,6 @@ scenario_rejected() {
     e2e_abort "no queue"
   local app work
   app=$(kv_private_app_dir "$BIN_DIR") || e2e_abort "no app folder"
-  E2E_TEMP_DIRS+=("$app")
   work=$(e2e_temp_dir work)
   kv_write_settings "$work" closedq "Courier New" 1
   write_two_page_file "$work/VORN.PRN"
@@ -169,7 +166,6 @@ scenario_concurrent_log() {
   source "$E2E_SCRIPTS_DIR/lib/sample_quote.sh"
   local app work1 work2 copies=4
   app=$(kv_private_app_dir "$BIN_DIR") || e2e_abort "no app folder"
-  E2E_TEMP_DIRS+=("$app")
   work1=$(e2e_temp_dir work1)
   work2=$(e2e_temp_dir work2)
   local w
@@ -223,7 +219,6 @@ scenario_pick_printer() {
     e2e_abort "no queues"
   local app work
   app=$(kv_private_app_dir "$BIN_DIR") || e2e_abort "no app folder"
-  E2E_TEMP_DIRS+=("$app")
   work=$(e2e_temp_dir work)
   kv_write_settings "$work" alpha "Courier New" 1
   write_two_page_file "$work/VORN.PRN"
@@ -254,7 +249,6 @@ scenario_new_font() {
   cups_add_capture_queue fontq && cups_set_default fontq || e2e_abort "no queue"
   local app work
   app=$(kv_private_app_dir "$BIN_DIR") || e2e_abort "no app folder"
-  E2E_TEMP_DIRS+=("$app")
   work=$(e2e_temp_dir work)
   kv_write_settings "$work" fontq "Courier New" 1
   write_two_page_file "$work/VORN.PRN"
@@ -287,7 +281,6 @@ scenario_cancel() {
   cups_add_capture_queue cq && cups_set_default cq || e2e_abort "no queue"
   local app work
   app=$(kv_private_app_dir "$BIN_DIR") || e2e_abort "no app folder"
-  E2E_TEMP_DIRS+=("$app")
   work=$(e2e_temp_dir work)
   # Written unlike Kelvarin would (lower-case flag, 0.50): the rewrite shows in the file.
   printf '%s\r\n' "" cq "" y N "Courier New" 1 0.50 --- '***' >"$work/Printer.inp"
@@ -311,7 +304,6 @@ scenario_invalid_copies() {
   cups_add_capture_queue iq && cups_set_default iq || e2e_abort "no queue"
   local app work
   app=$(kv_private_app_dir "$BIN_DIR") || e2e_abort "no app folder"
-  E2E_TEMP_DIRS+=("$app")
   work=$(e2e_temp_dir work)
   kv_write_settings "$work" iq "Courier New" 1
   write_two_page_file "$work/VORN.PRN"
