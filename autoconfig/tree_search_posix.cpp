@@ -116,7 +116,8 @@ Folder FindSubFolder(Folder& parent, std::string_view wanted, std::string& actua
   return Folder();
 }
 
-// One folder on the way down: its name, identity, and the sub-folders still to visit.
+// One folder on the way down: its name, the sub-folders still to visit, and, once its handle
+// was closed to save handles, its identity.
 struct Level {
   Folder folder;
   std::string name;
@@ -152,10 +153,6 @@ class Walker {
   // Reads a folder and puts it on the stack. False when it holds the wanted file.
   bool Push(Folder folder, std::string name, std::string& found_path) {
     Level level;
-    struct stat st {};
-    if (::fstat(folder.Fd(), &st) != 0) return true;
-    level.device = st.st_dev;
-    level.inode = st.st_ino;
     level.name = std::move(name);
     while (const dirent* entry = folder.Next()) {
       if (IsDotOrDotDot(entry->d_name)) continue;
@@ -169,7 +166,15 @@ class Walker {
     level.folder = std::move(folder);
     levels_.push_back(std::move(level));
     if (levels_.size() - lowest_open_ > kMaxOpenFolders) {
-      levels_[lowest_open_].folder.Close();
+      // Only a folder closed here is ever reached again through "..", so only its identity
+      // is taken, now, while its handle still names it.
+      Level& oldest = levels_[lowest_open_];
+      struct stat st {};
+      if (::fstat(oldest.folder.Fd(), &st) == 0) {
+        oldest.device = st.st_dev;
+        oldest.inode = st.st_ino;
+      }
+      oldest.folder.Close();
       ++lowest_open_;
     }
     return true;

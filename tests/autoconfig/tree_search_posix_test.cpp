@@ -193,6 +193,33 @@ TEST_F(TreeSearchTest, ReturnsFromADeepBranchToItsSiblings) {
   }
 }
 
+// Several branches deeper than the open-folder budget beside the folders holding the files:
+// whatever order the folder lists them in, the walk climbs back out of each deep branch to the
+// right parent (it recognises the folder it left) and finds every file, under its own path.
+TEST_F(TreeSearchTest, FindsEveryFileAmongSeveralDeepBranches) {
+  const fs::path top = wine_.Drive() / "vorn" / "mixed";
+  for (int i = 1; i <= 8; ++i) {
+    fs::path chain = top / ("chain" + std::to_string(i));
+    for (int depth = 0; depth < 80; ++depth) chain /= "c";
+    fs::create_directories(chain);
+    WriteBytes(chain / "decoy.txt", "");
+    WriteBytes(top / ("files" + std::to_string(i)) / ("PROG0" + std::to_string(i) + ".DTA"),
+               std::to_string(i));
+  }
+  for (int i = 1; i <= 8; ++i) {
+    SCOPED_TRACE(i);
+    found_.clear();
+    const std::string name = "PROG0" + std::to_string(i) + ".DTA";
+    ASSERT_TRUE(Search(kRoot, name));
+    EXPECT_EQ(found_, wine_.DrivePath("vorn/mixed/files" + std::to_string(i) + "/" + name));
+    EXPECT_EQ(ReadBytes(found_), std::to_string(i));
+  }
+  // A name that is nowhere makes the walk go down and back up every branch to its end.
+  found_ = "untouched";
+  EXPECT_FALSE(Search(kRoot, "PROG09.DTA"));
+  EXPECT_EQ(found_, "untouched");
+}
+
 // Unreadable folders are skipped. Root reads every folder, so the walk runs as "nobody".
 TEST_F(TreeSearchTest, SkipsUnreadableFolders) {
   WriteBytes(wine_.Drive() / "vorn" / "locked" / "PROG16.DTA", "locked");
