@@ -44,6 +44,15 @@ kv_printer_pick() {
   sleep 0.3
 }
 
+# Replaces the text of the editable cmbPrinter with TEXT (typing picks nothing).
+kv_printer_type() {
+  local wid=$1 text=$2
+  kv_click_twips "$wid" $((135 + 1200)) $((495 + 360)) 3600 315
+  sleep 0.2
+  xvfb_key ctrl+a
+  xvfb_type "$text"
+}
+
 # Replaces the text of txtCopies: three clicks select it all, then the new text is typed.
 kv_printer_set_copies() {
   local wid=$1 text=$2

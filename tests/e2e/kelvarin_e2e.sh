@@ -327,9 +327,34 @@ scenario_invalid_copies() {
     "$(e2e_lines "$work/Printer.inp")"
 }
 
+# A remembered printer that is not installed (it differs only in letter case) and a name
+# typed into the combo: OK passes, the print job finds no printer and prints nowhere, not
+# even on the default printer.
+scenario_printer_not_found() {
+  cups_add_capture_queue quotes && cups_set_default quotes || e2e_abort "no queue"
+  local app work
+  app=$(kv_private_app_dir "$BIN_DIR") || e2e_abort "no app folder"
+  work=$(e2e_temp_dir work)
+  kv_write_settings "$work" QUOTES "Courier New" 1
+  write_two_page_file "$work/VORN.PRN"
+  cp "$work/VORN.PRN" "$work.original"
+  start_and_wait_dialog "$app" "$work" not-found
+  kv_printer_type "$DLG" "typed printer"
+  kv_printer_ok "$DLG"
+  # A message box would hold the process until answered.
+  e2e_check "kelvarin ends after OK, showing no message" e2e_wait_exit "$KV_PID" 30
+  cups_wait_drained "" 10
+  e2e_check_equal "nothing printed, not even on the default printer" 0 "$(cups_captured_count)"
+  e2e_check "the print file is kept unchanged" cmp -s "$work.original" "$work/VORN.PRN"
+  e2e_check_equal "the log" "$(printf '%s\n' "STARTING PRINTER OUTPUT" "PRINTER NOT FOUND")" \
+    "$(e2e_log_messages "$app/actionlog.txt")"
+  e2e_check_equal "Printer.inp keeps the remembered name" \
+    "$(expected_settings QUOTES "Courier New" 1)" "$(e2e_lines "$work/Printer.inp")"
+}
+
 case $SCENARIO in
   print_copies | first_run | rejected | concurrent_log | pick_printer | new_font | cancel | \
-    invalid_copies) ;;
+    invalid_copies | printer_not_found) ;;
   *) echo "unknown scenario $SCENARIO" >&2; exit 2 ;;
 esac
 e2e_setup
