@@ -4,8 +4,7 @@
 
 namespace vorn::bench {
 
-ListedPrinterService::ListedPrinterService(print::PrinterService& inner,
-                                           print::PrinterInfo printer)
+ListedPrinterService::ListedPrinterService(print::PrinterService& inner, print::PrinterInfo printer)
     : inner_(inner), printer_(std::move(printer)) {}
 
 std::string ListedPrinterService::DefaultPrinterName() { return printer_.DeviceName; }

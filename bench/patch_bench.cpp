@@ -66,18 +66,31 @@ int main(int argc, char** argv) {
   }
   std::cerr << "patch: " << fs::file_size(oursFile) << " bytes, the same from both\n";
 
-  benchmark::RegisterBenchmark("patch/ours", [&](benchmark::State& state) {
-    for (auto _ : state) vorn::autoconfig::SetPrinterPort(entry, items);
-  })->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
-  benchmark::RegisterBenchmark("patch/sed", [&](benchmark::State& state) {
-    for (auto _ : state) RunProcess(sed);
-  })->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
-  benchmark::RegisterBenchmark("patch/sed_sync", [&](benchmark::State& state) {
-    for (auto _ : state) {
-      RunProcess(sed);
-      RunProcess(sync);
-    }
-  })->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+  benchmark::RegisterBenchmark("patch/ours",
+                               [&](benchmark::State& state) {
+                                 for (auto _ : state)
+                                   vorn::autoconfig::SetPrinterPort(entry, items);
+                               })
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(5);
+  benchmark::RegisterBenchmark("patch/sed",
+                               [&](benchmark::State& state) {
+                                 for (auto _ : state) RunProcess(sed);
+                               })
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(5);
+  benchmark::RegisterBenchmark("patch/sed_sync",
+                               [&](benchmark::State& state) {
+                                 for (auto _ : state) {
+                                   RunProcess(sed);
+                                   RunProcess(sync);
+                                 }
+                               })
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(5);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

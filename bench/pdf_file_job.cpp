@@ -15,10 +15,10 @@ PdfFileJob::PdfFileJob(const QString& pdfPath, const QString& title)
   printer_.setOutputFormat(QPrinter::PdfFormat);
   printer_.setOutputFileName(pdfPath);
   printer_.setDocName(title);
-  printer_.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
-                                     QMarginsF(kMarginMillimetres, kMarginMillimetres,
-                                               kMarginMillimetres, kMarginMillimetres),
-                                     QPageLayout::Millimeter));
+  printer_.setPageLayout(QPageLayout(
+      QPageSize(QPageSize::Letter), QPageLayout::Portrait,
+      QMarginsF(kMarginMillimetres, kMarginMillimetres, kMarginMillimetres, kMarginMillimetres),
+      QPageLayout::Millimeter));
 }
 
 }  // namespace vorn::bench

@@ -41,8 +41,8 @@ int main(int argc, char** argv) {
   const std::string papsOut = (work / "paps.ps").string();
   const std::string enscriptOut = (work / "enscript.ps").string();
   const std::vector<std::string> paps = {"paps", "--font=Monospace 12", "--paper=letter", lf};
-  const std::vector<std::string> enscript = {
-      "enscript", "-q", "-B", "-fCourier12", "--media=Letter", "-p", enscriptOut, lf};
+  const std::vector<std::string> enscript = {"enscript",       "-q", "-B",        "-fCourier12",
+                                             "--media=Letter", "-p", enscriptOut, lf};
 
   // One untimed run of each fills the caches (files, fonts) and shows that all of them work.
   ours.Prepare(crlf);
@@ -56,21 +56,33 @@ int main(int argc, char** argv) {
     std::cerr << "enscript: " << fs::file_size(enscriptOut) << " bytes of PostScript\n";
   }
 
-  benchmark::RegisterBenchmark("render/ours", [&](benchmark::State& state) {
-    for (auto _ : state) {
-      state.PauseTiming();
-      ours.Prepare(crlf);
-      state.ResumeTiming();
-      ours.Print();
-    }
-  })->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-  benchmark::RegisterBenchmark("render/paps", [&](benchmark::State& state) {
-    for (auto _ : state) RunOrThrow(paps, papsOut);
-  })->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+  benchmark::RegisterBenchmark("render/ours",
+                               [&](benchmark::State& state) {
+                                 for (auto _ : state) {
+                                   state.PauseTiming();
+                                   ours.Prepare(crlf);
+                                   state.ResumeTiming();
+                                   ours.Print();
+                                 }
+                               })
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(1);
+  benchmark::RegisterBenchmark("render/paps",
+                               [&](benchmark::State& state) {
+                                 for (auto _ : state) RunOrThrow(paps, papsOut);
+                               })
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(1);
   if (haveEnscript) {
-    benchmark::RegisterBenchmark("render/enscript", [&](benchmark::State& state) {
-      for (auto _ : state) RunOrThrow(enscript, "");
-    })->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+    benchmark::RegisterBenchmark("render/enscript",
+                                 [&](benchmark::State& state) {
+                                   for (auto _ : state) RunOrThrow(enscript, "");
+                                 })
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(1);
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -83,7 +83,8 @@ int main(int argc, char** argv) {
   };
   auto fdFind = [&](const std::string& name) {
     return std::vector<std::string>{"fdfind", "--no-ignore", "--hidden", "--ignore-case",
-                                    "--type", "f", "--glob", "--max-results", "1", name, root};
+                                    "--type", "f",           "--glob",   "--max-results",
+                                    "1",      name,          root};
   };
   const bool haveFd = HaveProgram("fdfind");
 
@@ -108,18 +109,32 @@ int main(int argc, char** argv) {
   std::cerr << "search: " << found << " of 16 rows found, the same by find"
             << (haveFd ? " and fdfind" : "") << "\n";
 
-  benchmark::RegisterBenchmark("search/ours", [&](benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(findAll());
-  })->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
-  benchmark::RegisterBenchmark("search/find", [&](benchmark::State& state) {
-    for (auto _ : state)
-      for (const std::string& name : names) RunProcess(gnuFind(name), out);
-  })->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+  benchmark::RegisterBenchmark("search/ours",
+                               [&](benchmark::State& state) {
+                                 for (auto _ : state) benchmark::DoNotOptimize(findAll());
+                               })
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(1);
+  benchmark::RegisterBenchmark("search/find",
+                               [&](benchmark::State& state) {
+                                 for (auto _ : state)
+                                   for (const std::string& name : names)
+                                     RunProcess(gnuFind(name), out);
+                               })
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(1);
   if (haveFd) {
-    benchmark::RegisterBenchmark("search/fdfind", [&](benchmark::State& state) {
-      for (auto _ : state)
-        for (const std::string& name : names) RunProcess(fdFind(name), out);
-    })->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+    benchmark::RegisterBenchmark("search/fdfind",
+                                 [&](benchmark::State& state) {
+                                   for (auto _ : state)
+                                     for (const std::string& name : names)
+                                       RunProcess(fdFind(name), out);
+                                 })
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(1);
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -34,8 +34,8 @@ std::string TitleOf(Display* display, Window window) {
   unsigned long after = 0;
   unsigned char* data = nullptr;
   std::string title;
-  if (XGetWindowProperty(display, window, kNetWmName, 0, 1024, False, kUtf8, &type, &format,
-                         &count, &after, &data) == Success &&
+  if (XGetWindowProperty(display, window, kNetWmName, 0, 1024, False, kUtf8, &type, &format, &count,
+                         &after, &data) == Success &&
       data != nullptr && type == kUtf8) {
     title.assign(reinterpret_cast<char*>(data), count);
   }
