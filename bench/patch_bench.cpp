@@ -13,11 +13,14 @@
 
 #include "autoconfig/port_patcher.h"
 #include "autoconfig/status_list.h"
+#include "bench/cpu_counter.h"
 #include "bench/process_run.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using vorn::bench::OwnCpuSeconds;
+using vorn::bench::ReportCpu;
 using vorn::bench::RunProcess;
 
 class KeptItems final : public vorn::autoconfig::StatusList {
@@ -68,25 +71,31 @@ int main(int argc, char** argv) {
 
   benchmark::RegisterBenchmark("patch/ours",
                                [&](benchmark::State& state) {
+                                 const double before = OwnCpuSeconds();
                                  for (auto _ : state)
                                    vorn::autoconfig::SetPrinterPort(entry, items);
+                                 ReportCpu(state, OwnCpuSeconds() - before);
                                })
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime()
       ->Iterations(5);
   benchmark::RegisterBenchmark("patch/sed",
                                [&](benchmark::State& state) {
-                                 for (auto _ : state) RunProcess(sed);
+                                 double cpu = 0;
+                                 for (auto _ : state) RunProcess(sed, {}, &cpu);
+                                 ReportCpu(state, cpu);
                                })
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime()
       ->Iterations(5);
   benchmark::RegisterBenchmark("patch/sed_sync",
                                [&](benchmark::State& state) {
+                                 double cpu = 0;
                                  for (auto _ : state) {
-                                   RunProcess(sed);
-                                   RunProcess(sync);
+                                   RunProcess(sed, {}, &cpu);
+                                   RunProcess(sync, {}, &cpu);
                                  }
+                                 ReportCpu(state, cpu);
                                })
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime()

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,7 +16,23 @@ extern char** environ;
 
 namespace vorn::bench {
 
-int RunProcess(const std::vector<std::string>& argv, const std::string& stdoutPath) {
+namespace {
+
+double Seconds(const rusage& usage) {
+  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+}  // namespace
+
+double OwnCpuSeconds() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return Seconds(usage);
+}
+
+int RunProcess(const std::vector<std::string>& argv, const std::string& stdoutPath,
+               double* cpuSeconds) {
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
@@ -32,9 +49,11 @@ int RunProcess(const std::vector<std::string>& argv, const std::string& stdoutPa
   if (rc != 0) throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(rc));
 
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0) {
+  rusage usage{};
+  while (::wait4(pid, &status, 0, &usage) < 0) {
     if (errno != EINTR) throw std::runtime_error("cannot wait for " + argv[0]);
   }
+  if (cpuSeconds != nullptr) *cpuSeconds += Seconds(usage);
   if (!WIFEXITED(status)) throw std::runtime_error(argv[0] + " was killed by a signal");
   return WEXITSTATUS(status);
 }

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <string>
 
+#include "bench/cpu_counter.h"
 #include "bench/pdf_print_run.h"
 #include "bench/process_run.h"
 
@@ -15,10 +16,13 @@ namespace {
 
 namespace fs = std::filesystem;
 using vorn::bench::HaveProgram;
+using vorn::bench::OwnCpuSeconds;
+using vorn::bench::ReportCpu;
 using vorn::bench::RunProcess;
 
-void RunOrThrow(const std::vector<std::string>& argv, const std::string& out) {
-  if (RunProcess(argv, out) != 0) throw std::runtime_error(argv[0] + " failed");
+void RunOrThrow(const std::vector<std::string>& argv, const std::string& out,
+                double* cpuSeconds = nullptr) {
+  if (RunProcess(argv, out, cpuSeconds) != 0) throw std::runtime_error(argv[0] + " failed");
 }
 
 }  // namespace
@@ -58,19 +62,25 @@ int main(int argc, char** argv) {
 
   benchmark::RegisterBenchmark("render/ours",
                                [&](benchmark::State& state) {
+                                 double cpu = 0;
                                  for (auto _ : state) {
                                    state.PauseTiming();
                                    ours.Prepare(crlf);
                                    state.ResumeTiming();
+                                   const double before = OwnCpuSeconds();
                                    ours.Print();
+                                   cpu += OwnCpuSeconds() - before;
                                  }
+                                 ReportCpu(state, cpu);
                                })
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime()
       ->Iterations(1);
   benchmark::RegisterBenchmark("render/paps",
                                [&](benchmark::State& state) {
-                                 for (auto _ : state) RunOrThrow(paps, papsOut);
+                                 double cpu = 0;
+                                 for (auto _ : state) RunOrThrow(paps, papsOut, &cpu);
+                                 ReportCpu(state, cpu);
                                })
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime()
@@ -78,7 +88,9 @@ int main(int argc, char** argv) {
   if (haveEnscript) {
     benchmark::RegisterBenchmark("render/enscript",
                                  [&](benchmark::State& state) {
-                                   for (auto _ : state) RunOrThrow(enscript, "");
+                                   double cpu = 0;
+                                   for (auto _ : state) RunOrThrow(enscript, "", &cpu);
+                                   ReportCpu(state, cpu);
                                  })
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime()

@@ -15,6 +15,7 @@
 #include "autoconfig/products.h"
 #include "autoconfig/tesmo_context.h"
 #include "autoconfig/tree_search.h"
+#include "bench/cpu_counter.h"
 #include "bench/process_run.h"
 #include "common/message_box.h"
 
@@ -23,6 +24,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace vorn::autoconfig;
 using vorn::bench::HaveProgram;
+using vorn::bench::OwnCpuSeconds;
+using vorn::bench::ReportCpu;
 using vorn::bench::RunProcess;
 
 class NoMessages final : public vorn::MessageBoxes {
@@ -111,16 +114,20 @@ int main(int argc, char** argv) {
 
   benchmark::RegisterBenchmark("search/ours",
                                [&](benchmark::State& state) {
+                                 const double before = OwnCpuSeconds();
                                  for (auto _ : state) benchmark::DoNotOptimize(findAll());
+                                 ReportCpu(state, OwnCpuSeconds() - before);
                                })
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime()
       ->Iterations(1);
   benchmark::RegisterBenchmark("search/find",
                                [&](benchmark::State& state) {
+                                 double cpu = 0;
                                  for (auto _ : state)
                                    for (const std::string& name : names)
-                                     RunProcess(gnuFind(name), out);
+                                     RunProcess(gnuFind(name), out, &cpu);
+                                 ReportCpu(state, cpu);
                                })
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime()
@@ -128,9 +135,11 @@ int main(int argc, char** argv) {
   if (haveFd) {
     benchmark::RegisterBenchmark("search/fdfind",
                                  [&](benchmark::State& state) {
+                                   double cpu = 0;
                                    for (auto _ : state)
                                      for (const std::string& name : names)
-                                       RunProcess(fdFind(name), out);
+                                       RunProcess(fdFind(name), out, &cpu);
+                                   ReportCpu(state, cpu);
                                  })
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime()

@@ -1,0 +1,208 @@
+#!/usr/bin/env bash
+# Performance benchmarks: Kelvarin's print job and Tesmo's search and patch against the tools a
+# user would otherwise pick, each figure the median of several runs, reported as ratios.
+#
+#   bash scripts/bench.sh
+#
+# Installs what it needs (Debian packages, only those missing), builds the benchmarks in
+# build/bench, makes the inputs in build/bench/inputs (the drive tree is kept between runs),
+# runs every benchmark and prints a table, then one line per figure for scripts:
+#   RESULT <figure> ratio=<ours/reference> goal<=<goal> PASS|FAIL   (goal=none INFO: reported)
+# The exit status is 0 when every goal is met, 1 otherwise.
+#
+# VORN_BENCH_RUNS (default 7) sets the runs per figure; the memory figure runs 3 times.
+set -euo pipefail
+
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
+source "$VORN_REPO_ROOT/scripts/lib/cups.sh"
+source "$VORN_REPO_ROOT/scripts/lib/xvfb.sh"
+
+RUNS=${VORN_BENCH_RUNS:-7}
+MEMORY_RUNS=3
+BUILD=$VORN_REPO_ROOT/build/bench
+BIN=$BUILD/bench
+INPUTS=$BUILD/inputs
+WORK=$BUILD/work
+
+# The build's tools and libraries, the print server, the virtual screen and its fonts, and the
+# reference tools the figures compare against.
+vorn_ensure_packages g++ cmake ninja-build qt6-base-dev libcups2-dev libcups2 libgtest-dev \
+  libgmock-dev libbenchmark-dev libx11-dev cups-daemon cups-client xvfb xauth x11-utils \
+  fonts-dejavu-core fonts-liberation fontconfig procps paps enscript fd-find findutils sed \
+  coreutils
+
+vorn_log "building the benchmarks in $BUILD"
+cmake -S "$VORN_REPO_ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVORN_BUILD_BENCH=ON >"$BUILD.configure.log" 2>&1 \
+  || { cat "$BUILD.configure.log" >&2; vorn_die "configure failed"; }
+cmake --build "$BUILD" -j "$(nproc 2>/dev/null || echo 2)" --target kelvarin bench_inputs \
+  bench_render bench_print_memory bench_search bench_patch bench_minimal_dialog \
+  bench_time_to_window >"$BUILD.build.log" 2>&1 \
+  || { tail -n 40 "$BUILD.build.log" >&2; vorn_die "build failed"; }
+
+vorn_clear_printer_env
+export XDG_RUNTIME_DIR
+XDG_RUNTIME_DIR=$(mktemp -d "${TMPDIR:-/tmp}/vorn-bench-xdg.XXXXXX")
+rm -rf "$WORK"
+mkdir -p "$INPUTS" "$WORK"
+cleanup() {
+  xvfb_stop
+  cups_stop
+  rm -rf "$XDG_RUNTIME_DIR"
+}
+trap cleanup EXIT
+
+vorn_log "making the inputs in $INPUTS"
+"$BIN/bench_inputs" print "$INPUTS/quote20k.prn" 20000
+"$BIN/bench_inputs" print "$INPUTS/quote20k.txt" 20000 LF
+"$BIN/bench_inputs" print "$INPUTS/quote2k.prn" 2000
+"$BIN/bench_inputs" print "$INPUTS/quote200k.prn" 200000
+"$BIN/bench_inputs" data "$INPUTS/PROG01.DTA" 32767
+if [[ ! -f $INPUTS/drive.done ]]; then
+  "$BIN/bench_inputs" tree "$INPUTS/drive" >&2
+  touch "$INPUTS/drive.done"
+fi
+
+# Google Benchmark flags shared by every in-process benchmark: medians only, runs interleaved
+# so that a change in the machine's load falls on ours and the reference alike.
+GB_FLAGS=(--benchmark_repetitions="$RUNS" --benchmark_enable_random_interleaving=true
+  --benchmark_report_aggregates_only=true --benchmark_format=csv)
+
+# median_of CSV NAME [COLUMN]: the median of COLUMN (default real_time, in ms; cpu_ms is the
+# processor time) of benchmark NAME in a Google Benchmark CSV.
+median_of() {
+  awk -F, -v name="\"$2/" -v column="${3:-real_time}" '
+    NR == 1 { for (i = 1; i <= NF; i++) { h = $i; gsub(/"/, "", h); if (h == column) c = i }; next }
+    c && index($1, name) == 1 && $1 ~ /_median"$/ { print $c; exit }' "$1"
+}
+# median of the numbers on standard input, one a line.
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+# verdict RATIO GOAL: PASS when RATIO <= GOAL.
+verdict() { awk -v r="$1" -v g="$2" 'BEGIN { print (r <= g ? "PASS" : "FAIL") }'; }
+
+ROWS=()
+RESULTS=()
+FAILED=0
+# row FIGURE OURS REFERENCE RATIO GOAL VERDICT CPU-RATIO
+FORMAT='%-36s %-10s %-32s %-6s %-6s %-8s %s'
+row() { ROWS+=("$(printf "$FORMAT" "$@")"); }
+result() {
+  local figure=$1 value=$2 goal=$3
+  if [[ $goal == none ]]; then
+    RESULTS+=("RESULT $figure ratio=$value goal=none INFO")
+  else
+    local v
+    v=$(verdict "$value" "$goal")
+    [[ $v == PASS ]] || FAILED=1
+    RESULTS+=("RESULT $figure ratio=$value goal<=$goal $v")
+  fi
+}
+
+# 1. Rendering: the print job writing a PDF through Qt, against paps and enscript.
+vorn_log "rendering: 20,000 lines, $RUNS runs each"
+"$BIN/bench_render" "${GB_FLAGS[@]}" "$INPUTS/quote20k.prn" "$INPUTS/quote20k.txt" \
+  "$WORK/render" >"$WORK/render.csv" 2>"$WORK/render.log" \
+  || { cat "$WORK/render.log" >&2; vorn_die "the rendering benchmark failed"; }
+ours=$(median_of "$WORK/render.csv" render/ours)
+paps=$(median_of "$WORK/render.csv" render/paps)
+ours_cpu=$(median_of "$WORK/render.csv" render/ours cpu_ms)
+r=$(ratio "$ours" "$paps")
+row "render 20,000 lines to PDF (ms)" "$ours" "paps $paps (PostScript)" "$r" "0.5" \
+  "$(verdict "$r" 0.5)" "$(ratio "$ours_cpu" "$(median_of "$WORK/render.csv" render/paps cpu_ms)")"
+result render "$r" 0.5
+enscript=$(median_of "$WORK/render.csv" render/enscript)
+if [[ -n $enscript ]]; then
+  row "  beside: enscript to PostScript" "$ours" "enscript $enscript" "$(ratio "$ours" "$enscript")" \
+    "-" "INFO" "$(ratio "$ours_cpu" "$(median_of "$WORK/render.csv" render/enscript cpu_ms)")"
+fi
+
+# 2. Memory: peak resident memory of the print job, 200,000 lines against 2,000.
+vorn_log "memory: 2,000 and 200,000 lines, $MEMORY_RUNS runs each"
+peak() {
+  local file=$1 i
+  for ((i = 0; i < MEMORY_RUNS; i++)); do
+    { "$BIN/bench_print_memory" "$file" "$WORK/memory" 2>>"$WORK/memory.log" || true; } \
+      | sed -n 's/.*peak_rss_kb=\([0-9]*\).*/\1/p'
+  done | median
+}
+small=$(peak "$INPUTS/quote2k.prn") && large=$(peak "$INPUTS/quote200k.prn") || true
+[[ -n $small && -n $large ]] || { cat "$WORK/memory.log" >&2; vorn_die "the memory benchmark failed"; }
+r=$(ratio "$large" "$small")
+row "memory: peak RSS, 200,000 lines (kB)" "$large" "2,000 lines $small" "$r" "1.2" \
+  "$(verdict "$r" 1.2)" "-"
+result memory "$r" 1.2
+
+# 3. Start-up: process start to the "Select Printer" dialog mapped on a virtual screen, against
+# a minimal Qt Widgets program showing one dialog; both timed from outside the same way.
+STARTUP_RUNS=$((RUNS * 3))
+vorn_log "start-up: $STARTUP_RUNS runs each on Xvfb, with a private print server"
+cups_start || vorn_die "the private print server did not start"
+cups_add_capture_queue bench_pdf && cups_set_default bench_pdf
+xvfb_start || vorn_die "Xvfb did not start"
+mkdir -p "$WORK/startup"
+startup_ms() {
+  (cd "$WORK/startup" && env -u QT_QPA_PLATFORM "$BIN/bench_time_to_window" "$1" 30 "$2") \
+    2>>"$WORK/startup.log" || { cat "$WORK/startup.log" >&2; vorn_die "no \"$1\" window"; }
+}
+startup_ms "Minimal Dialog" "$BIN/bench_minimal_dialog" >/dev/null  # warms the caches
+startup_ms "Select Printer" "$BUILD/bin/kelvarin" >/dev/null
+: >"$WORK/startup_min.txt"
+: >"$WORK/startup_kel.txt"
+for ((i = 0; i < STARTUP_RUNS; i++)); do
+  startup_ms "Minimal Dialog" "$BIN/bench_minimal_dialog" >>"$WORK/startup_min.txt"
+  startup_ms "Select Printer" "$BUILD/bin/kelvarin" >>"$WORK/startup_kel.txt"
+done
+xvfb_stop
+cups_stop
+minimal=$(median <"$WORK/startup_min.txt")
+kelvarin=$(median <"$WORK/startup_kel.txt")
+[[ -n $minimal && -n $kelvarin ]] || { cat "$WORK/startup.log" >&2; vorn_die "the start-up benchmark failed"; }
+r=$(ratio "$kelvarin" "$minimal")
+row "start-up to \"Select Printer\" (ms)" "$kelvarin" "minimal Qt dialog $minimal" "$r" "1.3" \
+  "$(verdict "$r" 1.3)" "-"
+result startup "$r" 1.3
+
+# 4. Search: FindProduct for all sixteen rows against find -iname for the sixteen names.
+vorn_log "search: 16 names over 100,000 files in 10,000 folders, $RUNS runs each"
+"$BIN/bench_search" "${GB_FLAGS[@]}" "$INPUTS/drive" "$WORK/search" >"$WORK/search.csv" \
+  2>"$WORK/search.log" || { cat "$WORK/search.log" >&2; vorn_die "the search benchmark failed"; }
+ours=$(median_of "$WORK/search.csv" search/ours)
+find=$(median_of "$WORK/search.csv" search/find)
+ours_cpu=$(median_of "$WORK/search.csv" search/ours cpu_ms)
+r=$(ratio "$ours" "$find")
+row "search: 16 rows, 100,000 files (ms)" "$ours" "find -iname $find" "$r" "1.0" \
+  "$(verdict "$r" 1.0)" "$(ratio "$ours_cpu" "$(median_of "$WORK/search.csv" search/find cpu_ms)")"
+result search "$r" 1.0
+fd=$(median_of "$WORK/search.csv" search/fdfind)
+if [[ -n $fd ]]; then
+  row "  beside: fdfind (2 threads)" "$ours" "fdfind $fd" "$(ratio "$ours" "$fd")" "-" "INFO" \
+    "$(ratio "$ours_cpu" "$(median_of "$WORK/search.csv" search/fdfind cpu_ms)")"
+fi
+
+# 5. Patch: SetPrinterPort (which flushes to disk) against sed -i, with and without sync.
+vorn_log "patch: 32,767 lines, $RUNS runs each"
+"$BIN/bench_patch" "${GB_FLAGS[@]}" "$INPUTS/PROG01.DTA" "$WORK/patch" >"$WORK/patch.csv" \
+  2>"$WORK/patch.log" || { cat "$WORK/patch.log" >&2; vorn_die "the patch benchmark failed"; }
+ours=$(median_of "$WORK/patch.csv" patch/ours)
+sed_plain=$(median_of "$WORK/patch.csv" patch/sed)
+sed_sync=$(median_of "$WORK/patch.csv" patch/sed_sync)
+ours_cpu=$(median_of "$WORK/patch.csv" patch/ours cpu_ms)
+r_sync=$(ratio "$ours" "$sed_sync")
+r_plain=$(ratio "$ours" "$sed_plain")
+row "patch: 32,767 lines, flushed (ms)" "$ours" "sed -i + sync FILE $sed_sync" "$r_sync" "-" \
+  "INFO" "$(ratio "$ours_cpu" "$(median_of "$WORK/patch.csv" patch/sed_sync cpu_ms)")"
+row "  against sed -i, not flushed" "$ours" "sed -i $sed_plain" "$r_plain" "-" "INFO" \
+  "$(ratio "$ours_cpu" "$(median_of "$WORK/patch.csv" patch/sed cpu_ms)")"
+result patch_flushed "$r_sync" none
+result patch_unflushed "$r_plain" none
+
+echo
+echo "Medians of $RUNS runs ($MEMORY_RUNS for memory, $STARTUP_RUNS for start-up); ratio = ours /"
+echo "reference in elapsed time, goal = the highest ratio allowed, cpu = the same ratio in"
+echo "processor time; $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg) at the end."
+printf "$FORMAT\n" figure ours reference ratio goal verdict cpu
+printf '%s\n' "${ROWS[@]}"
+echo
+printf '%s\n' "${RESULTS[@]}"
+exit "$FAILED"
