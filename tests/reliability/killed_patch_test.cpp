@@ -58,7 +58,7 @@ class KilledPatch : public ::testing::Test {
 
   // Kills the patching driver `kKills` times at random moments over the span of one patch,
   // restoring the original text before each run.
-  KillTally Run() {
+  KillTally KillRepeatedly() {
     // How long one patch takes, the program's start included.
     WriteFile(path_, original_);
     auto start = std::chrono::steady_clock::now();
@@ -105,12 +105,22 @@ class KilledPatch : public ::testing::Test {
 };
 
 TEST_F(KilledPatch, TheDataFileIsAlwaysTheOriginalOrThePatchedText) {
-  KillTally tally = Run();
+  KillTally tally = KillRepeatedly();
   EXPECT_EQ(tally.broken, 0);
   EXPECT_EQ(tally.original + tally.patched, kKills);
   // The random moments reached both sides of the rename.
   EXPECT_GT(tally.original, 0);
   EXPECT_GT(tally.patched, 0);
+}
+
+// FAULT (left to fix in the file replacement): a patch killed between creating its temporary
+// file beside the data file and renaming it over the data file leaves that temporary file
+// behind for good. 200 kills left 56 files "PROG03.DTA.XXXXXX" of about 4 MB each. Nothing is
+// lost, but the litter grows with every interrupted run. Enable once fixed.
+TEST_F(KilledPatch, DISABLED_NoTemporaryFileIsLeftBehind) {
+  KillTally tally = KillRepeatedly();
+  EXPECT_EQ(tally.broken, 0);
+  EXPECT_LE(tally.mostTempFiles, 1u) << "temporary files left: " << tally.leftovers.size();
 }
 
 }  // namespace
