@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Two Kelvarins started at once in one folder, as two quick Print Test Page clicks do: the
-# real program on a virtual screen, both "Select Printer" dialogs answered (one with 1 copy,
-# one with 2), a private print server capturing the jobs. Afterwards the action log holds
+# real program on a virtual screen, both "Select Printer" dialogs answered (one with 2 copies,
+# one with 3) a moment apart, a private print server capturing the jobs. Afterwards the action log holds
 # whole lines only, "Printer.inp" is one of the two complete versions, and the quote was
 # printed or is still there unchanged: never lost unprinted.
 #
@@ -17,13 +17,10 @@ E2E_SCRIPTS_DIR=$(cd "$2" && pwd) || exit 2
 ROUNDS=${3:-3}
 E2E_NAME="two kelvarins at once"
 source "$E2E_SCRIPTS_DIR/../tests/e2e/e2e_lib.sh"
+# A three-page quote keeps each run printing long enough for the two to overlap.
+source "$E2E_SCRIPTS_DIR/lib/sample_quote.sh"
 
 [[ -x $BIN_DIR/kelvarin ]] || { echo "no kelvarin in $BIN_DIR" >&2; exit 1; }
-
-write_quote() {
-  printf '%s\r\n' "QUOTE PAGE ONE FIRST LINE" "" "Premium total      1,234.56" \
-    $'QUOTE PAGE ONE LAST LINE\f' "QUOTE PAGE TWO FIRST LINE" "NEVER PRINTED LAST LINE" >"$1"
-}
 
 # The ten settings lines with CR LF, as Kelvarin writes them for COPIES.
 settings_version() {
@@ -40,11 +37,11 @@ one_round() {
   E2E_TEMP_DIRS+=("$app")
   work=$(e2e_temp_dir work)
   kv_write_settings "$work" "$queue" "Courier New" 1
-  write_quote "$work/VORN.PRN"
+  write_sample_quote "$work/VORN.PRN"
   local original=$work.quote version1=$work.v1 version2=$work.v2
   cp "$work/VORN.PRN" "$original"
-  settings_version "$queue" 1 >"$version1"
-  settings_version "$queue" 2 >"$version2"
+  settings_version "$queue" 2 >"$version1"
+  settings_version "$queue" 3 >"$version2"
 
   e2e_start_kelvarin "$app" "$work"; local pid1=$KV_PID
   e2e_start_kelvarin "$app" "$work"; local pid2=$KV_PID
@@ -57,8 +54,8 @@ one_round() {
   sleep 0.5
   xdotool windowmove "${ids[0]}" 0 0
   sleep 0.5
-  kv_printer_set_copies "${ids[0]}" 1
-  kv_printer_set_copies "${ids[1]}" 2
+  kv_printer_set_copies "${ids[0]}" 2
+  kv_printer_set_copies "${ids[1]}" 3
   # Both OKs as close together as a person's two clicks can be.
   kv_printer_ok "${ids[0]}"
   kv_printer_ok "${ids[1]}"
@@ -99,7 +96,7 @@ one_round() {
     e2e_check "round $round: the deleted quote was printed" test "$jobs" -ge 1
     local file printed=0
     while IFS= read -r file; do
-      grep -q "QUOTE PAGE ONE FIRST LINE" <(pdftotext "$file" - 2>/dev/null) && printed=$((printed + 1))
+      grep -q "Quote number : Q-2026-004417" <(pdftotext "$file" - 2>/dev/null) && printed=$((printed + 1))
     done < <(cups_captured_files "$queue")
     e2e_check_equal "round $round: every captured job holds the quote" "$jobs" "$printed"
   fi
