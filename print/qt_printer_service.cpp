@@ -3,6 +3,8 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <algorithm>
 
 #include "common/ansi_text.h"
 #include "common/run_error.h"
@@ -12,7 +14,13 @@ namespace vorn::print {
 
 namespace {
 
-QString FromAnsi(std::string_view text) { return QString::fromStdString(AnsiToUtf8(text)); }
+QString FromAnsi(std::string_view text) {
+  // ASCII is the same in the code page and in Latin-1; only other bytes need the table.
+  const bool ascii = std::all_of(text.begin(), text.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+  return QString::fromStdString(AnsiToUtf8(text));
+}
 std::string ToAnsi(const QString& text) { return Utf8ToAnsi(text.toStdString()); }
 
 constexpr int kMaxFonts = 32767;
@@ -69,7 +77,7 @@ void QtPrinterService::PrintText(std::string_view text, bool lineBreak) {
   if (y_ > 0 && y_ + lineHeight_ > pageHeight_) StartPage();
   if (!text.empty()) {
     QString line = FromAnsi(text);
-    painter_.drawText(QPointF(x_, y_ + ascent_), line);
+    if (!DrawFixedPitch(line)) painter_.drawText(QPointF(x_, y_ + ascent_), line);
     // Laying text out again to measure it costs as much as drawing it, and a line break
     // sends the position back to the margin anyway.
     if (!lineBreak) x_ += QFontMetricsF(painter_.font(), &job_->Device()).horizontalAdvance(line);
@@ -85,12 +93,50 @@ void QtPrinterService::ApplyFont() {
   QFont font(font_, &device);
   // In a fixed-pitch font every character keeps its own cell, so there is nothing for the
   // text shaper to do for these code-page texts; skipping it halves the cost of a line.
-  if (QFontInfo(font).fixedPitch()) font.setStyleStrategy(QFont::PreferNoShaping);
+  const bool fixedPitch = QFontInfo(font).fixedPitch();
+  if (fixedPitch) font.setStyleStrategy(QFont::PreferNoShaping);
   painter_.setFont(font);
+  fixedPitchFont_ = fixedPitch ? QRawFont::fromFont(painter_.font()) : QRawFont();
   QFontMetricsF metrics(painter_.font(), &device);
   ascent_ = metrics.ascent();
   lineHeight_ = metrics.height();
   lineSpacing_ = metrics.lineSpacing();
+}
+
+// A line of printable ASCII in a fixed-pitch font is placed glyph by glyph at the font's own
+// advances, which is where the text layout puts them too, without the layout's set-up for
+// every line. Anything else (other characters, a glyph the font lacks and must borrow from
+// another font) goes through the text layout.
+bool QtPrinterService::DrawFixedPitch(const QString& line) {
+  if (!fixedPitchFont_.isValid()) return false;
+  for (QChar c : line) {
+    if (c.unicode() < 0x20 || c.unicode() > 0x7E) return false;
+  }
+  const int count = static_cast<int>(line.size());
+  glyphs_.resize(count);
+  int found = count;
+  if (!fixedPitchFont_.glyphIndexesForChars(line.constData(), count, glyphs_.data(), &found) ||
+      found != count)
+    return false;
+  for (quint32 glyph : glyphs_) {
+    if (glyph == 0) return false;
+  }
+  advances_.resize(count);
+  positions_.resize(count);
+  if (!fixedPitchFont_.advancesForGlyphIndexes(glyphs_.constData(), advances_.data(), count,
+                                               QRawFont::KernedAdvances))
+    return false;
+  qreal x = 0;
+  for (int i = 0; i < count; ++i) {
+    positions_[i] = QPointF(x, 0);
+    x += advances_[i].x();
+  }
+  QGlyphRun run;
+  run.setRawFont(fixedPitchFont_);
+  run.setGlyphIndexes(glyphs_);
+  run.setPositions(positions_);
+  painter_.drawGlyphRun(QPointF(x_, y_ + ascent_), run);
+  return true;
 }
 
 void QtPrinterService::SetFontName(std::string_view faceName) {

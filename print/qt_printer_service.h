@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QFont>
+#include <QList>
 #include <QPainter>
+#include <QPointF>
+#include <QRawFont>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -49,6 +52,7 @@ class QtPrinterService final : public PrinterService {
   void StartDocument();
   void StartPage();
   void ApplyFont();
+  bool DrawFixedPitch(const QString& line);
   const QStringList& Fonts();
 
   JobFactory startJob_;
@@ -64,6 +68,11 @@ class QtPrinterService final : public PrinterService {
   qreal ascent_ = 0;
   qreal lineHeight_ = 0;
   qreal lineSpacing_ = 0;
+  // Set for a fixed-pitch font: its glyphs are placed directly (see DrawFixedPitch).
+  QRawFont fixedPitchFont_;
+  QList<quint32> glyphs_;
+  QList<QPointF> advances_;
+  QList<QPointF> positions_;
   bool newPagePending_ = false;
   QStringList fonts_;
   bool fontsLoaded_ = false;

@@ -1,10 +1,15 @@
 #include "print/qt_printer_service.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFontInfo>
 #include <QFontMetricsF>
+#include <QMarginsF>
+#include <QPageLayout>
 #include <QPaintEngine>
 #include <QPrintEngine>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 #include <vector>
@@ -121,6 +126,38 @@ class RecordingJob final : public SpoolJob {
   RecordingPrinter printer_;
 };
 
+// A printer writing a PDF file, set up as the CUPS job sets it up.
+void SetUpPdf(QPrinter& printer, const QString& path) {
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(path);
+  printer.setDocName(QtPrinterService::kJobTitle);
+  const qreal margin = 0.25 * 25.4;
+  printer.setPageLayout(QPageLayout(QPageSize(QPageSize::Letter), QPageLayout::Portrait,
+                                    QMarginsF(margin, margin, margin, margin),
+                                    QPageLayout::Millimeter));
+}
+
+class PdfJob final : public SpoolJob {
+ public:
+  explicit PdfJob(const QString& path) : printer_(QPrinter::HighResolution) {
+    SetUpPdf(printer_, path);
+  }
+  QPrinter& Device() override { return printer_; }
+  void Submit() override {}
+
+ private:
+  QPrinter printer_;
+};
+
+// A PDF file's bytes without its time of creation, the one thing two runs may differ in.
+QByteArray PdfWithoutDate(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  QString text = QString::fromLatin1(file.readAll());
+  text.replace(QRegularExpression("/CreationDate \\([^)]*\\)"), "/CreationDate ()");
+  return text.toLatin1();
+}
+
 // A service whose documents are recorded, with the font the print job sets up.
 struct Fixture {
   explicit Fixture(const char* family, float points = 12.0f)
@@ -162,10 +199,10 @@ class QtPrinterServiceTest : public QObject {
  private slots:
   // Each line goes one line spacing below the one before, from the top of the page.
   void linesGoDownOneLineSpacingEach() {
-    Fixture f("Courier New");
+    Fixture f("Arial");
     for (const char* line : {"Coverage A", "Premium", "Total"}) f.service.PrintText(line, true);
     f.service.EndDocument();
-    QFontMetricsF metrics = Fixture::Metrics("Courier New", 12, &f.Device());
+    QFontMetricsF metrics = Fixture::Metrics("Arial", 12, &f.Device());
     QCOMPARE(f.recording.texts.size(), 3u);
     for (int i = 0; i < 3; ++i) {
       const DrawnText& drawn = f.recording.texts[static_cast<std::size_t>(i)];
@@ -179,7 +216,7 @@ class QtPrinterServiceTest : public QObject {
   // Text printed without a line break is continued right after it, on the same line; the next
   // line starts at the margin again.
   void textWithoutALineBreakIsContinued() {
-    for (const char* family : {"Courier New", "Arial"}) {
+    for (const char* family : {"Arial", "DejaVu Serif"}) {
       Fixture f(family);
       f.service.PrintText("Premium: ", false);
       f.service.PrintText("AVAST 12.50", false);
@@ -198,14 +235,14 @@ class QtPrinterServiceTest : public QObject {
 
   // A new font size in the middle of a document sets the spacing of the lines after it.
   void aFontChangeSetsTheFollowingLineSpacing() {
-    Fixture f("Courier New");
+    Fixture f("Arial");
     f.service.PrintText("small", true);
     f.service.SetFontSize(24);
     f.service.PrintText("large", true);
     f.service.PrintText("large again", true);
     f.service.EndDocument();
-    QFontMetricsF small = Fixture::Metrics("Courier New", 12, &f.Device());
-    QFontMetricsF large = Fixture::Metrics("Courier New", 24, &f.Device());
+    QFontMetricsF small = Fixture::Metrics("Arial", 12, &f.Device());
+    QFontMetricsF large = Fixture::Metrics("Arial", 24, &f.Device());
     QCOMPARE(f.recording.texts.size(), 3u);
     QCOMPARE(f.recording.texts[1].at.y(), small.lineSpacing() + large.ascent());
     QCOMPARE(f.recording.texts[2].at.y(),
@@ -216,10 +253,10 @@ class QtPrinterServiceTest : public QObject {
   // A line that would pass the bottom of the page goes to the top of a new one; no line is
   // cut by the bottom edge.
   void aLineThatWouldPassTheBottomStartsANewPage() {
-    Fixture f("Courier New");
+    Fixture f("Arial");
     for (int i = 0; i < 150; ++i) f.service.PrintText("line " + std::to_string(i), true);
     f.service.EndDocument();
-    QFontMetricsF metrics = Fixture::Metrics("Courier New", 12, &f.Device());
+    QFontMetricsF metrics = Fixture::Metrics("Arial", 12, &f.Device());
     const int perPage =
         static_cast<int>((kPageHeight - metrics.height()) / metrics.lineSpacing()) + 1;
     QCOMPARE(f.recording.texts.size(), 150u);
@@ -254,9 +291,82 @@ class QtPrinterServiceTest : public QObject {
     }
   }
 
+  // In a fixed-pitch font the service places plain lines glyph by glyph and leaves the text
+  // shaper out; the PDF it writes is byte for byte the one that Qt's own full text layout
+  // (QPainter::drawText with shaping) writes for the same lines at the same places: plain
+  // lines, a line in two parts, code-page letters, a mid-line form feed, a tab, an empty line,
+  // and a larger size after a font change.
+  void fixedPitchPrintsExactlyAsTheFullTextLayout() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString oursPath = dir.filePath("ours.pdf");
+    const QString theirsPath = dir.filePath("theirs.pdf");
+    struct Line {
+      std::string ansi;
+      QString text;
+      bool lineBreak;
+      qreal points;
+    };
+    const std::vector<Line> lines = {
+        {"0000001  Coverage  Premium  Deductible  Vehicle  Driver",
+         "0000001  Coverage  Premium  Deductible  Vehicle  Driver", true, 12},
+        {"Total premium:  ", "Total premium:  ", false, 12},
+        {"$1,234.56 (six months)", "$1,234.56 (six months)", true, 12},
+        {"D\xE9j\xE0 vu \x80 12,50 \xABquoted\xBB", QString::fromUtf8("Déjà vu € 12,50 «quoted»"),
+         true, 12},
+        {"page\fbreak\tand tab", "page\fbreak\tand tab", true, 12},
+        {"", "", true, 12},
+        {"  indented {braces} [brackets] ~tilde~ |bar| `tick`",
+         "  indented {braces} [brackets] ~tilde~ |bar| `tick`", true, 12},
+        {"LARGER 0123456789", "LARGER 0123456789", true, 24},
+    };
+
+    {
+      QtPrinterService service(
+          [&](const QString&, const QString&) { return std::make_unique<PdfJob>(oursPath); });
+      service.SelectPrinter({"PDF", "none", "none"});
+      service.PrintText("", false);
+      service.SetFontName("");
+      service.SetFontName("Courier New");
+      service.SetFontSize(12);
+      for (const Line& line : lines) {
+        if (line.points != 12) service.SetFontSize(static_cast<float>(line.points));
+        service.PrintText(line.ansi, line.lineBreak);
+      }
+      service.EndDocument();
+    }
+    {
+      QPrinter printer(QPrinter::HighResolution);
+      SetUpPdf(printer, theirsPath);
+      QPainter painter;
+      QVERIFY(painter.begin(&printer));
+      painter.setClipRect(QRectF(0, 0, printer.width(), printer.height()));
+      qreal x = 0;
+      qreal y = 0;
+      for (const Line& line : lines) {
+        QFont font("Courier New");
+        font.setPointSizeF(line.points);
+        painter.setFont(QFont(font, &printer));
+        QFontMetricsF metrics(painter.font(), &printer);
+        if (!line.text.isEmpty()) {
+          painter.drawText(QPointF(x, y + metrics.ascent()), line.text);
+          x += metrics.horizontalAdvance(line.text);
+        }
+        if (line.lineBreak) {
+          x = 0;
+          y += metrics.lineSpacing();
+        }
+      }
+      QVERIFY(painter.end());
+    }
+    const QByteArray ours = PdfWithoutDate(oursPath);
+    QVERIFY(ours.size() > 1000);
+    QCOMPARE(ours, PdfWithoutDate(theirsPath));
+  }
+
   // Each document is its own job from the factory.
   void everyDocumentIsAJobOfItsOwn() {
-    Fixture f("Courier New");
+    Fixture f("Arial");
     f.service.PrintText("one", true);
     f.service.EndDocument();
     f.service.PrintText("two", true);
