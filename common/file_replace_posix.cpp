@@ -20,6 +20,13 @@ class Fd {
   }
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
+  Fd& operator=(Fd&& other) noexcept {
+    if (this != &other) {
+      if (fd_ >= 0) ::close(fd_);
+      fd_ = other.release();
+    }
+    return *this;
+  }
   int get() const { return fd_; }
   int release() {
     int fd = fd_;
@@ -48,6 +55,27 @@ std::string DirectoryOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// A new file without a name in `dir`, or -1 where the file system cannot make one.
+int OpenUnnamed(const std::string& dir) {
+#ifdef O_TMPFILE
+  return ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+#else
+  (void)dir;
+  return -1;
+#endif
+}
+
+// Gives the unnamed file `fd` a fresh name beside `path` and returns it.
+std::string LinkUnnamed(int fd, const std::string& path) {
+  const std::string link = "/proc/self/fd/" + std::to_string(fd);
+  for (unsigned attempt = 0;; ++attempt) {
+    std::string name = path + ".new" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    if (::linkat(AT_FDCWD, link.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+      return name;
+    if (errno != EEXIST || attempt > 100) throw SystemError(errno, "Cannot write " + path);
+  }
+}
+
 }  // namespace
 
 bool IsWritableFile(const std::string& path) {
@@ -69,9 +97,17 @@ void ReplaceFileContents(const std::string& path, std::string_view bytes) {
     throw SystemError(errno, "Cannot write " + path);
   }
 
-  std::string temp = path + ".XXXXXX";
-  Fd fd(::mkstemp(temp.data()));
-  if (fd.get() < 0) throw SystemError(errno, "Cannot write " + path);
+  // The new text goes into a file with no name first (where the file system allows it), so a
+  // process killed while writing leaves nothing behind; it gets a name beside the old file
+  // only for the moment before the rename.
+  std::string temp;
+  Fd fd(OpenUnnamed(DirectoryOf(path)));
+  const bool unnamed = fd.get() >= 0;
+  if (!unnamed) {
+    temp = path + ".XXXXXX";
+    fd = Fd(::mkstemp(temp.data()));
+    if (fd.get() < 0) throw SystemError(errno, "Cannot write " + path);
+  }
   try {
     WriteAll(fd.get(), bytes, path);
     mode_t mode = exists ? (old.st_mode & 07777) : [] {
@@ -86,10 +122,11 @@ void ReplaceFileContents(const std::string& path, std::string_view bytes) {
         throw SystemError(errno, "Cannot write " + path);
     }
     if (::fsync(fd.get()) != 0) throw SystemError(errno, "Cannot write " + path);
+    if (unnamed) temp = LinkUnnamed(fd.get(), path);
     if (::close(fd.release()) != 0) throw SystemError(errno, "Cannot write " + path);
     if (::rename(temp.c_str(), path.c_str()) != 0) throw SystemError(errno, "Cannot write " + path);
   } catch (...) {
-    ::unlink(temp.c_str());
+    if (!temp.empty()) ::unlink(temp.c_str());
     throw;
   }
   // Make the rename itself durable.

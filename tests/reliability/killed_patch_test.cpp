@@ -113,11 +113,9 @@ TEST_F(KilledPatch, TheDataFileIsAlwaysTheOriginalOrThePatchedText) {
   EXPECT_GT(tally.patched, 0);
 }
 
-// FAULT (left to fix in the file replacement): a patch killed between creating its temporary
-// file beside the data file and renaming it over the data file leaves that temporary file
-// behind for good. 200 kills left 56 files "PROG03.DTA.XXXXXX" of about 4 MB each. Nothing is
-// lost, but the litter grows with every interrupted run. Enable once fixed.
-TEST_F(KilledPatch, DISABLED_NoTemporaryFileIsLeftBehind) {
+// A patch killed while writing leaves no temporary file beside the data file: the new text is
+// written into a file without a name, which is named only for the moment before the rename.
+TEST_F(KilledPatch, NoTemporaryFileIsLeftBehind) {
   KillTally tally = KillRepeatedly();
   EXPECT_EQ(tally.broken, 0);
   EXPECT_LE(tally.mostTempFiles, 1u) << "temporary files left: " << tally.leftovers.size();
