@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFont>
+
+#include "gui/classic_font.h"
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -23,12 +25,7 @@ QRect Twips(int left, int top, int width, int height) {
                height / kTwipsPerPixel);
 }
 
-QFont SansSerif(qreal points) {
-  QFont font(QStringLiteral("MS Sans Serif"));
-  font.setPointSizeF(points);
-  font.setBold(true);
-  return font;
-}
+QFont SansSerif(qreal points) { return gui::ClassicFont(points, true); }
 
 QString FromAnsi(const std::string& text) { return QString::fromStdString(AnsiToUtf8(text)); }
 
@@ -49,6 +46,7 @@ frmMain::frmMain(TesmoContext& ctx, std::function<void(int)> endProgram)
 
   lblTitle->setObjectName(QStringLiteral("lblTitle"));
   lblTitle->setGeometry(Twips(120, 120, 4575, 375));
+  setFont(gui::ClassicFont());
   lblTitle->setFont(SansSerif(9.75));
   lblTitle->setWordWrap(true);
   lblTitle->setAlignment(Qt::AlignLeft | Qt::AlignTop);

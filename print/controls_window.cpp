@@ -6,6 +6,8 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include "gui/classic_font.h"
+
 namespace vorn::print {
 
 namespace {
@@ -54,10 +56,7 @@ frmControls::frmControls(QWidget* parent)
   lblMsg = new QLabel("Printing VORN Quote.  Please wait.....", this);
   lblMsg->setObjectName("lblMsg");
   lblMsg->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-  QFont font("MS Sans Serif");
-  font.setPointSizeF(9.75);
-  font.setBold(true);
-  lblMsg->setFont(font);
+  lblMsg->setFont(gui::ClassicFont(9.75, true));
   lblMsg->setGeometry(Px(540), Px(240), Px(5175), Px(435));
 }
 

@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QScreen>
 
+#include "gui/classic_font.h"
 #include "print/dialogs/form_controls.h"
 
 namespace vorn::print {
@@ -12,6 +13,7 @@ FixedDialog::FixedDialog(const char* formName, int clientWidthTwips, int clientH
     : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::MSWindowsFixedSizeDialogHint) {
   setObjectName(QString::fromLatin1(formName));
+  setFont(gui::ClassicFont());
   setWindowModality(Qt::ApplicationModal);
   setSizeGripEnabled(false);
   setFixedSize(TwipsToPixels(clientWidthTwips), TwipsToPixels(clientHeightTwips));
