@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The project's test command (CI runs exactly this): installs what is missing, configures
 # with the "ci" preset (warnings are errors), builds everything and runs every CTest test
-# (unit, window and end-to-end). Exits non-zero on any failure.
+# (unit, window and end-to-end); then the Windows job (the Qt-free code cross-built with
+# MinGW-w64, its tests run under Wine). Exits non-zero on any failure.
 set -uo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
@@ -20,5 +21,11 @@ cd "$VORN_REPO_ROOT" || exit 1
 # that finds no test is a failure.
 ctest --preset ci --output-on-failure --no-tests=error -j "$njobs" --timeout 300
 status=$?
-vorn_log "ctest exit status $status after $((SECONDS - started)) s in all"
-exit "$status"
+vorn_log "native ctest exit status $status after $((SECONDS - started)) s in all"
+
+vorn_log "Windows job: cross build and tests under Wine"
+bash "$VORN_REPO_ROOT/scripts/test_windows.sh"
+windows_status=$?
+vorn_log "Windows job exit status $windows_status after $((SECONDS - started)) s in all"
+
+((status == 0 && windows_status == 0))
