@@ -104,20 +104,15 @@ class KilledPatch : public ::testing::Test {
   std::string patched_;
 };
 
-TEST_F(KilledPatch, TheDataFileIsAlwaysTheOriginalOrThePatchedText) {
+// One run of kills checks both: the data file is whole, and a killed patch leaves no temporary
+// file behind (the new text has no name until the moment before the rename).
+TEST_F(KilledPatch, TheDataFileIsAlwaysTheOriginalOrThePatchedTextAndNothingIsLeftBehind) {
   KillTally tally = KillRepeatedly();
   EXPECT_EQ(tally.broken, 0);
   EXPECT_EQ(tally.original + tally.patched, kKills);
   // The random moments reached both sides of the rename.
   EXPECT_GT(tally.original, 0);
   EXPECT_GT(tally.patched, 0);
-}
-
-// A patch killed while writing leaves no temporary file beside the data file: the new text is
-// written into a file without a name, which is named only for the moment before the rename.
-TEST_F(KilledPatch, NoTemporaryFileIsLeftBehind) {
-  KillTally tally = KillRepeatedly();
-  EXPECT_EQ(tally.broken, 0);
   EXPECT_LE(tally.mostTempFiles, 1u) << "temporary files left: " << tally.leftovers.size();
 }
 
