@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The project's test command (CI runs exactly this): installs what is missing, configures
 # with the "ci" preset (warnings are errors), builds everything and runs every CTest test
-# (unit, window and end-to-end); then the Windows job (the Qt-free code cross-built with
-# MinGW-w64, its tests run under Wine). Exits non-zero on any failure.
+# (unit, window, reliability and end-to-end); then the Windows job (the Qt-free code
+# cross-built with MinGW-w64, its tests run under Wine); then the reliability job (every test
+# again under AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for a
+# bounded time). Exits non-zero on any failure.
 set -uo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
@@ -28,4 +30,9 @@ bash "$VORN_REPO_ROOT/scripts/test_windows.sh"
 windows_status=$?
 vorn_log "Windows job exit status $windows_status after $((SECONDS - started)) s in all"
 
-((status == 0 && windows_status == 0))
+vorn_log "Reliability job: sanitizers and fuzzing"
+bash "$VORN_REPO_ROOT/scripts/test_reliability.sh"
+reliability_status=$?
+vorn_log "Reliability job exit status $reliability_status after $((SECONDS - started)) s in all"
+
+((status == 0 && windows_status == 0 && reliability_status == 0))
