@@ -21,18 +21,25 @@ njobs=$(nproc 2>/dev/null || echo 2)
 cd "$VORN_REPO_ROOT" || exit 1
 # CTest prints its summary line ("N% tests passed, N tests failed out of N") itself; a run
 # that finds no test is a failure.
-ctest --preset ci --output-on-failure --no-tests=error -j "$njobs" --timeout 300
-status=$?
+# Every suite's summary line is kept, for the closing count of all suites together.
+summary=$(mktemp "${TMPDIR:-/tmp}/vorn-test-summary.XXXXXX")
+trap 'rm -f "$summary"' EXIT
+ctest --preset ci --output-on-failure --no-tests=error -j "$njobs" --timeout 300 \
+  | tee -a "$summary"
+status=${PIPESTATUS[0]}
 vorn_log "native ctest exit status $status after $((SECONDS - started)) s in all"
 
 vorn_log "Windows job: cross build and tests under Wine"
-bash "$VORN_REPO_ROOT/scripts/test_windows.sh"
-windows_status=$?
+bash "$VORN_REPO_ROOT/scripts/test_windows.sh" | tee -a "$summary"
+windows_status=${PIPESTATUS[0]}
 vorn_log "Windows job exit status $windows_status after $((SECONDS - started)) s in all"
 
 vorn_log "Reliability job: sanitizers and fuzzing"
-bash "$VORN_REPO_ROOT/scripts/test_reliability.sh"
-reliability_status=$?
+bash "$VORN_REPO_ROOT/scripts/test_reliability.sh" | tee -a "$summary"
+reliability_status=${PIPESTATUS[0]}
 vorn_log "Reliability job exit status $reliability_status after $((SECONDS - started)) s in all"
 
+# The three suites' counts together (native, Windows under Wine, under the sanitizers).
+awk '/tests passed, [0-9]+ tests failed out of/ {failed += $4; total += $NF}
+     END {printf "Tests: %d passed, %d failed\n", total - failed, failed}' "$summary"
 ((status == 0 && windows_status == 0 && reliability_status == 0))
