@@ -1,8 +1,11 @@
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <string>
 
 #include "common/file_replace.h"
@@ -55,6 +58,43 @@ std::string DirectoryOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::string BaseNameOf(const std::string& path) {
+  auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The name a new text for `path` carries beside it from the moment it has one until the
+// rename: "<name>.new<pid>-<n>". The process id lets a later run tell a leftover of a killed
+// run from the file of a run still going.
+std::string NewFileName(const std::string& path, unsigned attempt) {
+  return path + ".new" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+}
+
+// Removes the new files a killed earlier run left beside `path`: those whose process is gone.
+// Anything else in the folder, and the files of live processes, stay untouched.
+void RemoveLeftoverNewFiles(const std::string& path) {
+  const std::string dirName = DirectoryOf(path);
+  const std::string prefix = BaseNameOf(path) + ".new";
+  DIR* dir = ::opendir(dirName.c_str());
+  if (dir == nullptr) return;
+  while (const dirent* entry = ::readdir(dir)) {
+    std::string_view name(entry->d_name);
+    if (!name.starts_with(prefix)) continue;
+    name.remove_prefix(prefix.size());
+    long pid = 0;
+    auto [end, ec] = std::from_chars(name.data(), name.data() + name.size(), pid);
+    if (ec != std::errc() || pid <= 0 || end == name.data() + name.size() || *end != '-') continue;
+    std::string_view attempt(end + 1, name.data() + name.size() - (end + 1));
+    if (attempt.empty() || attempt.find_first_not_of("0123456789") != std::string_view::npos)
+      continue;
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    struct stat st {};
+    const std::string full = dirName + "/" + entry->d_name;
+    if (::lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(full.c_str());
+  }
+  ::closedir(dir);
+}
+
 // A new file without a name in `dir`, or -1 where the file system cannot make one.
 int OpenUnnamed(const std::string& dir) {
 #ifdef O_TMPFILE
@@ -69,10 +109,24 @@ int OpenUnnamed(const std::string& dir) {
 std::string LinkUnnamed(int fd, const std::string& path) {
   const std::string link = "/proc/self/fd/" + std::to_string(fd);
   for (unsigned attempt = 0;; ++attempt) {
-    std::string name = path + ".new" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    std::string name = NewFileName(path, attempt);
     if (::linkat(AT_FDCWD, link.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
       return name;
     if (errno != EEXIST || attempt > 100) throw SystemError(errno, "Cannot write " + path);
+  }
+}
+
+// A new named file beside `path`, for file systems without unnamed files; its name goes to
+// `name`.
+int OpenNamed(const std::string& path, std::string& name) {
+  for (unsigned attempt = 0;; ++attempt) {
+    name = NewFileName(path, attempt);
+    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) return fd;
+    if (errno != EEXIST || attempt > 100) {
+      name.clear();
+      throw SystemError(errno, "Cannot write " + path);
+    }
   }
 }
 
@@ -99,15 +153,13 @@ void ReplaceFileContents(const std::string& path, std::string_view bytes) {
 
   // The new text goes into a file with no name first (where the file system allows it), so a
   // process killed while writing leaves nothing behind; it gets a name beside the old file
-  // only for the moment before the rename.
+  // only for the moment before the rename. A run killed in that moment leaves the named file,
+  // and the next run removes it.
+  RemoveLeftoverNewFiles(path);
   std::string temp;
   Fd fd(OpenUnnamed(DirectoryOf(path)));
   const bool unnamed = fd.get() >= 0;
-  if (!unnamed) {
-    temp = path + ".XXXXXX";
-    fd = Fd(::mkstemp(temp.data()));
-    if (fd.get() < 0) throw SystemError(errno, "Cannot write " + path);
-  }
+  if (!unnamed) fd = Fd(OpenNamed(path, temp));
   try {
     WriteAll(fd.get(), bytes, path);
     mode_t mode = exists ? (old.st_mode & 07777) : [] {

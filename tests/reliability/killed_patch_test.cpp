@@ -104,8 +104,9 @@ class KilledPatch : public ::testing::Test {
   std::string patched_;
 };
 
-// One run of kills checks both: the data file is whole, and a killed patch leaves no temporary
-// file behind (the new text has no name until the moment before the rename).
+// One run of kills checks both: the data file is whole, and killed patches never pile up
+// temporary files: the new text has no name until the moment before the rename, so a kill
+// leaves at most that one file, and the next run removes it.
 TEST_F(KilledPatch, TheDataFileIsAlwaysTheOriginalOrThePatchedTextAndNothingIsLeftBehind) {
   KillTally tally = KillRepeatedly();
   EXPECT_EQ(tally.broken, 0);
