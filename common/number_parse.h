@@ -18,8 +18,9 @@ double LeadingNumber(std::string_view text);
 // 3.5 -> 4). Empty when the result does not fit a 16-bit signed integer.
 std::optional<std::int16_t> RoundToInt16(double value);
 
-// The shortest decimal text that reads back as the same value, no blanks: 0 -> "0",
-// 7.25 -> "7.25", 1e20 -> "1E+20".
+// The shortest decimal text that reads back as the same value, no blanks, in the platform's
+// default form: 0 -> "0", 7.25 -> "7.25", 100000 -> "100000", 1e15 -> "1E+15",
+// 0.00001 -> "1E-05".
 std::string ShortestNumberText(double value);
 
 }  // namespace vorn

@@ -11,6 +11,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
 vorn_clear_printer_env
 vorn_ensure_packages "${VORN_PACKAGES[@]}"
+vorn_ensure_comma_locale
 
 started=$SECONDS
 vorn_log "configuring and building (preset ci)"

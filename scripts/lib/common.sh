@@ -23,6 +23,8 @@ VORN_PACKAGES=(
   fonts-dejavu-core fonts-liberation fontconfig
   # ps, pgrep
   procps
+  # a locale with a decimal comma, for the tests that numbers read the same in every locale
+  locales
 )
 
 # Installs the named packages that are not installed yet; runs apt-get update only when
@@ -46,6 +48,13 @@ vorn_ensure_packages() {
   "${sudo[@]}" apt-get update -q || vorn_die "apt-get update failed"
   "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" \
     || vorn_die "apt-get install failed"
+}
+
+# Makes the German locale (its decimal sign is a comma) available to the tests, once.
+vorn_ensure_comma_locale() {
+  locale -a 2>/dev/null | grep -qix 'de_DE.utf-\?8' && return 0
+  vorn_log "generating the locale de_DE.UTF-8 for the tests"
+  localedef -i de_DE -c -f UTF-8 de_DE.UTF-8 || vorn_log "could not generate de_DE.UTF-8"
 }
 
 # Configures and builds with a CMake preset (default or ci); TARGETS optional. Extra
