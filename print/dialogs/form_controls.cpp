@@ -1,6 +1,7 @@
 #include "print/dialogs/form_controls.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
@@ -35,8 +36,29 @@ void MakeDropDownCombo(QComboBox* combo) {
   QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
 }
 
+namespace {
+
+// A command button that Enter presses while it has the focus, like Space. It is never the
+// window's default button, so Enter typed anywhere else presses nothing.
+class CommandButton final : public QPushButton {
+ public:
+  using QPushButton::QPushButton;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && !event->isAutoRepeat()) {
+      click();
+      return;
+    }
+    QPushButton::keyPressEvent(event);
+  }
+};
+
+}  // namespace
+
 QPushButton* NewCommandButton(QWidget* parent, const QString& caption) {
-  auto* button = new QPushButton(caption, parent);
+  QPushButton* button = new CommandButton(caption, parent);
   button->setAutoDefault(false);
   button->setDefault(false);
   return button;

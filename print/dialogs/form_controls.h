@@ -29,7 +29,8 @@ void MakeDisplayOnly(QLineEdit* box);
 // even when the typed text equals an entry.
 void MakeDropDownCombo(QComboBox* combo);
 
-// A command button that is never the dialog's default button: Enter does not press it.
+// A command button that is never the dialog's default button: Enter presses it only while it
+// has the focus, and Enter typed in another control presses nothing.
 QPushButton* NewCommandButton(QWidget* parent, const QString& caption);
 
 // Settings and printer texts are ANSI bytes; controls hold Unicode.

@@ -30,6 +30,8 @@ const PrinterInfo* FindPrinter(const std::vector<PrinterInfo>& printers, const s
 
 QLabel* NewLabel(QWidget* parent, const QString& caption, Qt::Alignment alignment) {
   auto* label = new QLabel(caption, parent);
+  // Printer names come from the system and may hold anything: never read them as markup.
+  label->setTextFormat(Qt::PlainText);
   label->setAlignment(alignment);
   return label;
 }

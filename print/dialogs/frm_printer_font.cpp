@@ -40,6 +40,8 @@ frmPrinterFont::frmPrinterFont(KelvarinContext& ctx)
   Label1 = Place(new QLabel(QStringLiteral("Name:"), Frame1), "Label1", 240, 360, 735, 255);
   cmbFont = Place(new QComboBox(Frame1), "cmbFont", 1200, 360, 4335, 315);
   lblInst = Place(new QLabel(this), "lblInst", 120, 1500, 5655, 1275);
+  // A typed font name may hold anything: never read it as markup.
+  for (QLabel* label : {lblSelected, Label1, lblInst}) label->setTextFormat(Qt::PlainText);
   btnOK = Place(NewCommandButton(this, QStringLiteral("OK")), "btnOK", 3660, 2940, 1035, 315);
   btnCancel =
       Place(NewCommandButton(this, QStringLiteral("Cancel")), "btnCancel", 4800, 2940, 1035, 315);

@@ -57,6 +57,7 @@ class PrinterChoiceTest : public QObject {
   void loadsTheSettings();
   void loadsAPrinterThatIsNotInstalled();
   void loadsNegativeCopies();
+  void namesAreShownAsTheyAreNeverAsMarkup();
   void opensWithFocusInPrinterAndTabsInOrder();
   void okClosesWithAValidForm();
   void okWithEmptyFontNameOpensTheFontDialog();
@@ -79,6 +80,8 @@ class PrinterChoiceTest : public QObject {
   void newFontDetourRepeats();
   void enterAndEscapePressNothing_data();
   void enterAndEscapePressNothing();
+  void enterPressesTheFocusedButton_data();
+  void enterPressesTheFocusedButton();
 };
 
 void PrinterChoiceTest::window() {
@@ -176,7 +179,14 @@ void PrinterChoiceTest::controls() {
       QVERIFY2(label->alignment().testFlag(Qt::AlignRight), name);
       QCOMPARE(label->focusPolicy(), Qt::NoFocus);
     }
-    QVERIFY(Find<QLabel>(form, "lblInst")->wordWrap());
+    auto* instructions = Find<QLabel>(form, "lblInst");
+    QVERIFY(instructions->wordWrap());
+    // The whole instruction text fits its label as laid out: no line is cut off.
+    QVERIFY(instructions->text().endsWith(QStringLiteral("will not change your default printer. ")));
+    QVERIFY2(instructions->heightForWidth(instructions->width()) <= instructions->height(),
+             qPrintable(QStringLiteral("the text needs %1 of %2 pixels")
+                            .arg(instructions->heightForWidth(instructions->width()))
+                            .arg(instructions->height())));
 
     const std::pair<const char*, const char*> buttons[] = {
         {"btnOK", "OK"}, {"btnCancel", "Cancel"}, {"btnFont", "New Font"}};
@@ -248,6 +258,21 @@ void PrinterChoiceTest::loadsAPrinterThatIsNotInstalled() {
   QVERIFY2(script.Completed(), qPrintable(script.Problems()));
   QCOMPARE(bed.ctx.PrintSettings.PrinterName, std::string("Front Desk"));
   QCOMPARE(bed.ctx.Cancelled, false);
+}
+
+void PrinterChoiceTest::namesAreShownAsTheyAreNeverAsMarkup() {
+  DialogTestBed bed;
+  bed.ctx.PrintSettings.PrinterName = "<b>Sales</b> & <i>Quotes";
+  ModalScript script;
+  script.Then(kChoice, [](QDialog& form) {
+    const auto labels = form.findChildren<QLabel*>();
+    for (const QLabel* label : labels)
+      QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->objectName()));
+    QCOMPARE(Selected(form)->text(), kSelectedPrefix + "<b>Sales</b> & <i>Quotes");
+    Click(Cancel(form));
+  });
+  bed.Run(script);
+  QVERIFY2(script.Completed(), qPrintable(script.Problems()));
 }
 
 void PrinterChoiceTest::loadsNegativeCopies() {
@@ -670,10 +695,12 @@ void PrinterChoiceTest::enterAndEscapePressNothing_data() {
   QTest::addColumn<QString>("focus");
   QTest::addColumn<int>("key");
   for (const char* control : {"cmbPrinter", "txtCopies", "btnOK", "btnCancel", "btnFont"}) {
+    const bool button = control[0] == 'b';
     for (auto [keyName, key] :
          {std::pair{"Return", Qt::Key_Return}, std::pair{"Enter", Qt::Key_Enter},
           std::pair{"Escape", Qt::Key_Escape}})
-      QTest::addRow("%s %s", control, keyName) << QString::fromLatin1(control) << int(key);
+      if (!button || key == Qt::Key_Escape)
+        QTest::addRow("%s %s", control, keyName) << QString::fromLatin1(control) << int(key);
   }
 }
 
@@ -697,6 +724,46 @@ void PrinterChoiceTest::enterAndEscapePressNothing() {
   QVERIFY2(script.Completed(), qPrintable(script.Problems()));
   QCOMPARE(bed.ctx.Cancelled, false);
   QCOMPARE(bed.ctx.PrintSettings.FontName, std::string("Courier New"));
+}
+
+void PrinterChoiceTest::enterPressesTheFocusedButton_data() {
+  QTest::addColumn<QString>("button");
+  QTest::addColumn<int>("key");
+  QTest::addColumn<bool>("cancelled");
+  QTest::addColumn<QStringList>("shown");
+  const QStringList once{"show: frmPrinterChoice", "repaint"};
+  const QStringList detour{"show: frmPrinterChoice", "repaint", "show: frmPrinterFont",
+                           "show: frmPrinterChoice", "repaint", "repaint"};
+  for (auto [keyName, key] :
+       {std::pair{"Return", Qt::Key_Return}, std::pair{"Enter", Qt::Key_Enter}}) {
+    QTest::addRow("btnOK %s", keyName) << "btnOK" << int(key) << false << once;
+    QTest::addRow("btnCancel %s", keyName) << "btnCancel" << int(key) << true << once;
+    QTest::addRow("btnFont %s", keyName) << "btnFont" << int(key) << true << detour;
+  }
+}
+
+void PrinterChoiceTest::enterPressesTheFocusedButton() {
+  QFETCH(QString, button);
+  QFETCH(int, key);
+  QFETCH(bool, cancelled);
+  QFETCH(QStringList, shown);
+  DialogTestBed bed;
+  ModalScript script(&bed.log);
+  script.Then(kChoice, [&](QDialog& form) {
+    auto* control = form.findChild<QPushButton*>(button);
+    QVERIFY(control);
+    QVERIFY(!control->isDefault() && !control->autoDefault());
+    control->setFocus(Qt::TabFocusReason);
+    PressKey(Qt::Key(key));
+  });
+  if (button == QStringLiteral("btnFont")) {
+    script.Then(kFont, [](QDialog& form) { Click(Cancel(form)); })
+        .Then(kChoice, [](QDialog& form) { Click(Cancel(form)); });
+  }
+  bed.Run(script);
+  QVERIFY2(script.Completed(), qPrintable(script.Problems()));
+  QCOMPARE(bed.ctx.Cancelled, cancelled);
+  QCOMPARE(bed.log.entries, shown);
 }
 
 QTEST_MAIN(PrinterChoiceTest)

@@ -74,6 +74,7 @@ class PrinterFontTest : public QObject {
   void geometry();
   void controls();
   void loadsTheFontsSortedUnderABusyPointer();
+  void namesAreShownAsTheyAreNeverAsMarkup();
   void opensWithFocusInFontAndTabsInOrder();
   void opensWithTheNoneMarkerWhenNoFont();
   void ok_data();
@@ -86,6 +87,8 @@ class PrinterFontTest : public QObject {
   void cancelThenLaterWindowSystemCloseLeavesTheFont();
   void enterAndEscapePressNothing_data();
   void enterAndEscapePressNothing();
+  void enterPressesTheFocusedButton_data();
+  void enterPressesTheFocusedButton();
   void fontList_data();
   void fontList();
   void atMost32767Fonts();
@@ -156,12 +159,31 @@ void PrinterFontTest::controls() {
     auto* name = Find<QLabel>(form, "Label1");
     QCOMPARE(name->text(), QStringLiteral("Name:"));
     QVERIFY(name->alignment().testFlag(Qt::AlignRight));
-    QVERIFY(Find<QLabel>(form, "lblInst")->wordWrap());
+    auto* instructions = Find<QLabel>(form, "lblInst");
+    QVERIFY(instructions->wordWrap());
+    // The whole instruction text fits its label as laid out: no line is cut off.
+    QCOMPARE(instructions->text(), kInstructions);
+    QVERIFY2(instructions->heightForWidth(instructions->width()) <= instructions->height(),
+             qPrintable(QStringLiteral("the text needs %1 of %2 pixels")
+                            .arg(instructions->heightForWidth(instructions->width()))
+                            .arg(instructions->height())));
     QVERIFY(FontCombo(form)->isEditable());
     QCOMPARE(Ok(form)->text(), QStringLiteral("OK"));
     QCOMPARE(Cancel(form)->text(), QStringLiteral("Cancel"));
     for (QPushButton* button : {Ok(form), Cancel(form)})
       QVERIFY(!button->isDefault() && !button->autoDefault());
+    PressCancel(form);
+  });
+}
+
+void PrinterFontTest::namesAreShownAsTheyAreNeverAsMarkup() {
+  DialogTestBed bed;
+  bed.ctx.PrintSettings.FontName = "<b>Arial</b> & Co";
+  RunFontDialog(bed, [](QDialog& form) {
+    const auto labels = form.findChildren<QLabel*>();
+    for (const QLabel* label : labels)
+      QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->objectName()));
+    QCOMPARE(Selected(form)->text(), kSelectedPrefix + "<b>Arial</b> & Co");
     PressCancel(form);
   });
 }
@@ -378,11 +400,44 @@ void PrinterFontTest::enterAndEscapePressNothing_data() {
   QTest::addColumn<QString>("focus");
   QTest::addColumn<int>("key");
   for (const char* control : {"cmbFont", "btnOK", "btnCancel"}) {
+    const bool button = control[0] == 'b';
     for (auto [keyName, key] :
          {std::pair{"Return", Qt::Key_Return}, std::pair{"Enter", Qt::Key_Enter},
           std::pair{"Escape", Qt::Key_Escape}})
-      QTest::addRow("%s %s", control, keyName) << QString::fromLatin1(control) << int(key);
+      if (!button || key == Qt::Key_Escape)
+        QTest::addRow("%s %s", control, keyName) << QString::fromLatin1(control) << int(key);
   }
+}
+
+void PrinterFontTest::enterPressesTheFocusedButton_data() {
+  QTest::addColumn<QString>("button");
+  QTest::addColumn<int>("key");
+  QTest::addColumn<bool>("fontCancelled");
+  QTest::addColumn<QString>("font");
+  for (auto [keyName, key] :
+       {std::pair{"Return", Qt::Key_Return}, std::pair{"Enter", Qt::Key_Enter}}) {
+    QTest::addRow("btnOK %s", keyName) << "btnOK" << int(key) << false << "Lucida Console";
+    QTest::addRow("btnCancel %s", keyName) << "btnCancel" << int(key) << true << "Courier New";
+  }
+}
+
+void PrinterFontTest::enterPressesTheFocusedButton() {
+  QFETCH(QString, button);
+  QFETCH(int, key);
+  QFETCH(bool, fontCancelled);
+  QFETCH(QString, font);
+  DialogTestBed bed;
+  SetFontCancelled(bed, !fontCancelled);
+  RunFontDialog(bed, [&](QDialog& form) {
+    TypeInto(FontCombo(form), QStringLiteral("Lucida Console"));
+    auto* control = form.findChild<QPushButton*>(button);
+    QVERIFY(control);
+    control->setFocus(Qt::TabFocusReason);
+    PressKey(Qt::Key(key));
+    QTRY_VERIFY(!form.isVisible());
+  });
+  QCOMPARE(frmPrinterFont::IsFontCancelled(), fontCancelled);
+  QCOMPARE(bed.ctx.PrintSettings.FontName, font.toStdString());
 }
 
 void PrinterFontTest::enterAndEscapePressNothing() {
