@@ -2,8 +2,6 @@
 
 #include <QApplication>
 #include <QFont>
-
-#include "gui/classic_font.h"
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -13,6 +11,7 @@
 #include "autoconfig/run_error_report.h"
 #include "autoconfig/tesmo.h"
 #include "common/ansi_text.h"
+#include "gui/classic_font.h"
 
 namespace vorn::autoconfig {
 
@@ -32,7 +31,8 @@ QString FromAnsi(const std::string& text) { return QString::fromStdString(AnsiTo
 }  // namespace
 
 frmMain::frmMain(TesmoContext& ctx, std::function<void(int)> endProgram)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+    // No title bar, no buttons: the window system draws only a thin, fixed border.
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint),
       ctx_(ctx),
       endProgram_(std::move(endProgram)),
       lblTitle(new QLabel(QStringLiteral("Please wait... configuring Vorn programs..."), this)),
@@ -80,16 +80,27 @@ frmMain::frmMain(TesmoContext& ctx, std::function<void(int)> endProgram)
 }
 
 void frmMain::Show() {
+  show();
+  // Centred with its border, once the window system has given it one.
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    QRect frame(QPoint(0, 0), size());
+    QRect frame = frameGeometry();
     frame.moveCenter(screen->availableGeometry().center());
     move(frame.topLeft());
   }
-  show();
   activateWindow();
+  PaintNow();
 }
 
-void frmMain::AddItem(const std::string& text) { lstStatus->addItem(FromAnsi(text)); }
+void frmMain::PaintNow() {
+  // The run searches and patches without returning to the event loop: let the window show
+  // what it says so far, without taking the user's clicks before the run ends.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void frmMain::AddItem(const std::string& text) {
+  lstStatus->addItem(FromAnsi(text));
+  PaintNow();
+}
 
 void frmMain::SelectLastItem() {
   lstStatus->setCurrentRow(lstStatus->count() - 1);

@@ -33,6 +33,8 @@ class frmMain final : public QWidget, public StatusWindow {
   void ShowPrint() override;
 
  private:
+  // Lets the window paint what it shows so far while the run keeps the event loop waiting.
+  void PaintNow();
   void cmdClose_Click();
   void cmdPrint_Click();
 

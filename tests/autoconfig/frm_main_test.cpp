@@ -92,7 +92,13 @@ void FrmMainTest::geometryAndInitialStatesFollowTheTable() {
   testing::FakeTreeSearch search;
   Run run(search);
   QWidget& w = run.window;
-  QVERIFY(w.windowFlags() & Qt::FramelessWindowHint);
+  // A thin fixed border and nothing else: no title bar, no system menu, no buttons.
+  const Qt::WindowFlags flags = w.windowFlags();
+  QVERIFY(flags.testFlag(Qt::CustomizeWindowHint));
+  QVERIFY(!flags.testFlag(Qt::FramelessWindowHint));
+  for (Qt::WindowType hint : {Qt::WindowTitleHint, Qt::WindowSystemMenuHint,
+                              Qt::WindowCloseButtonHint, Qt::WindowMinMaxButtonsHint})
+    QVERIFY(!flags.testFlag(hint));
   QVERIFY(w.isWindow());
   QCOMPARE(w.size(), QSize(321, 157));  // 4815 x 2355 twips
   QCOMPARE(w.minimumSize(), QSize(321, 157));
