@@ -14,7 +14,9 @@ void ClearConnectLog(KelvarinContext& ctx) {
   try {
     std::string path = ResolveFileName(WithTrailingSeparator(ctx.AppDir), "connectlog.txt");
     std::error_code ignored;
-    std::filesystem::remove(NativePath(path), ignored);
+    // Only the file goes: a folder of that name is not the log.
+    if (!std::filesystem::is_directory(std::filesystem::symlink_status(NativePath(path), ignored)))
+      std::filesystem::remove(NativePath(path), ignored);
   } catch (...) {
     // A missing or locked connection log is no reason to stop.
   }

@@ -148,7 +148,8 @@ bool FileExists(std::string dir, const std::string& name, std::string& foundName
   if (name.find_first_of("*?") == std::string::npos) {
     std::string path = ResolveFileName(dir, name);
     std::string entry = path.substr(path.find_last_of(PathSeparator()) + 1);
-    return fs::is_regular_file(fs::symlink_status(NativePath(path), ec)) && !IsHidden(entry);
+    // A link to a file counts as that file, as the folder listing below counts it.
+    return fs::is_regular_file(fs::status(NativePath(path), ec)) && !IsHidden(entry);
   }
   for (fs::directory_iterator it(NativePath(dir), ec), end; !ec && it != end; it.increment(ec)) {
     std::string entry = it->path().filename().string();

@@ -53,6 +53,13 @@ TEST_F(WriteActionLogTest, AppendsToALogFoundUnderAnotherCase) {
   EXPECT_EQ(ReadFile(dir / "ActionLog.TXT"), "old\r\n2004-03-24 04:05:28 PM - X\r\n");
 }
 
+TEST_F(WriteActionLogTest, AReadOnlyLogGetsNoEntry) {
+  WriteFile(dir / "actionlog.txt", "old\r\n");
+  vorn::testing::MakeReadOnly(dir / "actionlog.txt");
+  EXPECT_FALSE(WriteActionLog(ctx, "X"));
+  EXPECT_EQ(ReadFile(dir / "actionlog.txt"), "old\r\n");
+}
+
 TEST_F(WriteActionLogTest, FailuresAreSwallowed) {
   std::filesystem::create_directory(dir / "actionlog.txt");
   EXPECT_FALSE(WriteActionLog(ctx, "X"));

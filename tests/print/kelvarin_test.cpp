@@ -50,6 +50,16 @@ class MainTest : public ::testing::Test {
   RecordingWindows windows;
 };
 
+TEST_F(MainTest, ClearConnectLogRemovesTheFileOnly) {
+  WriteFile(app / "ConnectLog.TXT", "old connection");
+  ClearConnectLog(ctx);
+  EXPECT_FALSE(std::filesystem::exists(app / "ConnectLog.TXT"));
+  // A folder of that name is not the log; it stays, and the run goes on.
+  std::filesystem::create_directory(app / "connectlog.txt");
+  ClearConnectLog(ctx);
+  EXPECT_TRUE(std::filesystem::is_directory(app / "connectlog.txt"));
+}
+
 TEST_F(MainTest, FirstRunInAnEmptyFolderUsesTheDefaults) {
   WriteFile(app / "connectlog.txt", "stale");
   Main(ctx, windows);

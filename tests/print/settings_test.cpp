@@ -161,6 +161,37 @@ TEST_F(SettingsFileTest, AFolderNamedLikeTheFileEndsTheRun) {
   EXPECT_THROW(LoadPrinterSettings(ctx), RunError);
 }
 
+TEST_F(SettingsFileTest, ALinkedFileIsReadAndTheLinkReplacedByTheSavedFile) {
+  TempDir elsewhere;
+  WriteFile(elsewhere / "shared.inp", "\r\nFront Desk\r\n");
+  std::error_code ec;
+  std::filesystem::create_symlink(elsewhere / "shared.inp", dir / "Printer.inp", ec);
+  if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
+  LoadPrinterSettings(ctx);
+  EXPECT_EQ(ctx.PrintSettings.PrinterName, "Front Desk");
+  // Saving writes a file of its own in the folder and never through the link.
+  SavePrinterSettings(ctx);
+  EXPECT_FALSE(std::filesystem::is_symlink(dir / "Printer.inp"));
+  EXPECT_EQ(ReadFile(dir / "Printer.inp"),
+            "\r\nFront Desk\r\n\r\nN\r\nN\r\n\r\n0\r\n0\r\n---\r\n***\r\n");
+  EXPECT_EQ(ReadFile(elsewhere / "shared.inp"), "\r\nFront Desk\r\n");
+}
+
+TEST(FileExistsTest, LinksCountAsWhatTheyPointTo) {
+  TempDir dir;
+  WriteFile(dir / "target.prn", "");
+  std::filesystem::create_directory(dir / "folder");
+  std::error_code ec;
+  std::filesystem::create_symlink(dir / "target.prn", dir / "VORN.PRN", ec);
+  if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
+  std::filesystem::create_directory_symlink(dir / "folder", dir / "folder.inp");
+  std::filesystem::create_symlink(dir / "missing", dir / "dangling.inp");
+  std::string found;
+  EXPECT_TRUE(FileExists(dir.path(), "VORN.PRN", found));
+  EXPECT_FALSE(FileExists(dir.path(), "folder.inp", found));
+  EXPECT_FALSE(FileExists(dir.path(), "dangling.inp", found));
+}
+
 TEST(FileExistsTest, LooksUpFilesFoldersAndWildcards) {
   TempDir dir;
   WriteFile(dir / "Printer.inp", "");
