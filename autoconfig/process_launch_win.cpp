@@ -3,6 +3,7 @@
 #include <string>
 
 #include "autoconfig/process_launch.h"
+#include "common/file_names.h"
 #include "common/run_error.h"
 
 namespace vorn::autoconfig {
@@ -10,15 +11,17 @@ namespace vorn::autoconfig {
 std::string KelvarinFileName() { return "Kelvarin.exe"; }
 
 void StartDetachedProcess(const std::string& path) {
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process{};
   // The command line names the program only, so it gets no arguments; the current directory
   // is inherited.
-  std::string command_line = "\"" + path + "\"";
-  if (!::CreateProcessA(path.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  // Wide texts, so that a folder name outside the ANSI code page still names the program.
+  const std::wstring program = NativePath(path).wstring();
+  std::wstring command_line = L"\"" + program + L"\"";
+  if (!::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &process)) {
     throw SystemError(static_cast<int>(::GetLastError()), "Cannot start " + path);
   }

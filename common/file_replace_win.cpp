@@ -87,6 +87,15 @@ void ReplaceFileContents(const std::string& path, std::string_view bytes) {
                                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   if (!replaced) {
     DWORD error = GetLastError();
+    if (exists && (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
+                   error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)) {
+      // The old file is already gone from its name and the new text exists only in the
+      // temporary file: move it into place, and keep it if even that fails, never delete it.
+      if (MoveFileExW(temp.c_str(), target.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return;
+      Fail(path);
+    }
     DeleteFileW(temp.c_str());
     SetLastError(error);
     Fail(path);
@@ -99,6 +108,13 @@ void AppendToFile(const std::string& path, std::string_view bytes) {
                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) Fail(path);
+  // A read-only file takes no entry, whoever runs the program.
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(file.get(), &info)) Fail(path);
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    Fail(path);
+  }
   DWORD written = 0;
   if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
       written != bytes.size())
