@@ -12,6 +12,10 @@ vorn_ensure_packages g++-mingw-w64-x86-64-posix wine wine64 libcups2 cmake ninja
 # A private, quiet, non-interactive Wine; console programs need no display.
 WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/vorn-wine.XXXXXX")
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+# Wine keeps file names that are not ASCII in the Unix locale's character set: a UTF-8 one
+# lets the tests make folders such as "Größe 日本" whatever locale the caller has.
+export LANG=C.UTF-8
+unset LC_ALL LC_CTYPE
 unset DISPLAY
 # Wine stops before the print server: a printer call to a vanished server stalls.
 stop_all() {
