@@ -17,8 +17,7 @@ void StartDetachedProcess(const std::string& path) {
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION process{};
   // The command line names the program only, so it gets no arguments; the current directory
-  // is inherited.
-  // Wide texts, so that a folder name outside the ANSI code page still names the program.
+  // is inherited. Wide texts, so that a folder outside the ANSI code page still works.
   const std::wstring program = NativePath(path).wstring();
   std::wstring command_line = L"\"" + program + L"\"";
   if (!::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,

@@ -130,14 +130,16 @@ int OpenNamed(const std::string& path, std::string& name) {
   }
 }
 
+// A file without its owner's write bit is read-only for everyone, root included, as the
+// read-only attribute is on Windows.
+bool MarkedReadOnly(const struct stat& st) { return (st.st_mode & S_IWUSR) == 0; }
+
 }  // namespace
 
 bool IsWritableFile(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  // A file without its owner's write bit is read-only for everyone, root included, as the
-  // read-only attribute is on Windows.
-  if ((st.st_mode & S_IWUSR) == 0) return false;
+  if (MarkedReadOnly(st)) return false;
   return ::access(path.c_str(), W_OK) == 0;
 }
 
@@ -189,10 +191,9 @@ void ReplaceFileContents(const std::string& path, std::string_view bytes) {
 void AppendToFile(const std::string& path, std::string_view bytes) {
   Fd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
   if (fd.get() < 0) throw SystemError(errno, "Cannot open " + path);
-  // A file without its owner's write bit is read-only for everyone, root included.
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) throw SystemError(errno, "Cannot open " + path);
-  if ((st.st_mode & S_IWUSR) == 0) throw SystemError(EACCES, "Cannot open " + path);
+  if (MarkedReadOnly(st)) throw SystemError(EACCES, "Cannot open " + path);
   // One write call with O_APPEND: the entry lands whole at the end, even with other writers.
   ssize_t n = ::write(fd.get(), bytes.data(), bytes.size());
   if (n < 0) throw SystemError(errno, "Cannot write " + path);

@@ -12,11 +12,12 @@ namespace vorn::print {
 
 void ClearConnectLog(KelvarinContext& ctx) {
   try {
-    std::string path = ResolveFileName(WithTrailingSeparator(ctx.AppDir), "connectlog.txt");
+    const auto path =
+        NativePath(ResolveFileName(WithTrailingSeparator(ctx.AppDir), "connectlog.txt"));
     std::error_code ignored;
     // Only the file goes: a folder of that name is not the log.
-    if (!std::filesystem::is_directory(std::filesystem::symlink_status(NativePath(path), ignored)))
-      std::filesystem::remove(NativePath(path), ignored);
+    if (!std::filesystem::is_directory(std::filesystem::symlink_status(path, ignored)))
+      std::filesystem::remove(path, ignored);
   } catch (...) {
     // A missing or locked connection log is no reason to stop.
   }

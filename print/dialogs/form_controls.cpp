@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
@@ -34,6 +35,13 @@ void MakeDropDownCombo(QComboBox* combo) {
   // QComboBox treats leaving or confirming a typed text that equals an entry as picking that
   // entry; here typing is only typing.
   QObject::disconnect(combo->lineEdit(), &QLineEdit::editingFinished, combo, nullptr);
+}
+
+QLabel* NewLabel(QWidget* parent, const QString& caption, Qt::AlignmentFlag horizontal) {
+  auto* label = new QLabel(caption, parent);
+  label->setTextFormat(Qt::PlainText);
+  label->setAlignment(horizontal | Qt::AlignTop);
+  return label;
 }
 
 namespace {

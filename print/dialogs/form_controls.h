@@ -4,7 +4,10 @@
 #include <string>
 #include <string_view>
 
+#include <Qt>
+
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QWidget;
@@ -28,6 +31,10 @@ void MakeDisplayOnly(QLineEdit* box);
 // or the arrow keys) raises `activated`; typing never picks, completes or adds an entry, not
 // even when the typed text equals an entry.
 void MakeDropDownCombo(QComboBox* combo);
+
+// A label whose text is always shown as it is, never read as markup (printer and font names
+// may hold anything), aligned to the top.
+QLabel* NewLabel(QWidget* parent, const QString& caption, Qt::AlignmentFlag horizontal);
 
 // A command button that is never the dialog's default button: Enter presses it only while it
 // has the focus, and Enter typed in another control presses nothing.

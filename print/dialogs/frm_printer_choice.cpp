@@ -28,16 +28,8 @@ const PrinterInfo* FindPrinter(const std::vector<PrinterInfo>& printers, const s
   return nullptr;
 }
 
-QLabel* NewLabel(QWidget* parent, const QString& caption, Qt::Alignment alignment) {
-  auto* label = new QLabel(caption, parent);
-  // Printer names come from the system and may hold anything: never read them as markup.
-  label->setTextFormat(Qt::PlainText);
-  label->setAlignment(alignment);
-  return label;
-}
-
-constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignTop;
-constexpr Qt::Alignment kLeft = Qt::AlignLeft | Qt::AlignTop;
+constexpr Qt::AlignmentFlag kRight = Qt::AlignRight;
+constexpr Qt::AlignmentFlag kLeft = Qt::AlignLeft;
 
 }  // namespace
 

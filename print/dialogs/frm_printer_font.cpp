@@ -34,21 +34,17 @@ frmPrinterFont::frmPrinterFont(KelvarinContext& ctx)
   setWindowTitle(QStringLiteral("Select Printer"));
 
   // Positions in twips: form controls relative to the client area, the rest to Frame1.
-  lblSelected = Place(new QLabel(this), "lblSelected", 300, 180, 5475, 255);
+  lblSelected = Place(NewLabel(this, {}, Qt::AlignLeft), "lblSelected", 300, 180, 5475, 255);
   Frame1 = Place(new QGroupBox(QStringLiteral("Change Printer Font"), this), "Frame1", 120, 540,
                  5655, 855);
-  Label1 = Place(new QLabel(QStringLiteral("Name:"), Frame1), "Label1", 240, 360, 735, 255);
+  Label1 = Place(NewLabel(Frame1, QStringLiteral("Name:"), Qt::AlignRight), "Label1", 240, 360,
+                 735, 255);
   cmbFont = Place(new QComboBox(Frame1), "cmbFont", 1200, 360, 4335, 315);
-  lblInst = Place(new QLabel(this), "lblInst", 120, 1500, 5655, 1275);
-  // A typed font name may hold anything: never read it as markup.
-  for (QLabel* label : {lblSelected, Label1, lblInst}) label->setTextFormat(Qt::PlainText);
+  lblInst = Place(NewLabel(this, {}, Qt::AlignLeft), "lblInst", 120, 1500, 5655, 1275);
   btnOK = Place(NewCommandButton(this, QStringLiteral("OK")), "btnOK", 3660, 2940, 1035, 315);
   btnCancel =
       Place(NewCommandButton(this, QStringLiteral("Cancel")), "btnCancel", 4800, 2940, 1035, 315);
 
-  lblSelected->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  Label1->setAlignment(Qt::AlignRight | Qt::AlignTop);
-  lblInst->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   lblInst->setWordWrap(true);
   MakeDropDownCombo(cmbFont);
 

@@ -44,6 +44,15 @@ void PressKey(Qt::Key key) {
   QTest::keyClick(target, key);
 }
 
+bool PressKeyIn(QWidget& form, const QString& name, Qt::Key key) {
+  auto* control = form.findChild<QWidget*>(name);
+  if (!control) return false;
+  control->setFocus(Qt::TabFocusReason);
+  if (FocusName() != name) return false;
+  PressKey(key);
+  return true;
+}
+
 QStringList TabWalk(int presses) {
   QStringList visited;
   for (int i = 0; i < presses; ++i) {

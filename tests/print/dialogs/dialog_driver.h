@@ -23,6 +23,9 @@ bool PickFromList(QComboBox* combo, int row);
 void CloseByWindowSystem(QWidget* window);
 // Sends one key press and release to whatever has the focus.
 void PressKey(Qt::Key key);
+// Gives the focus to the control named `name` in `form` (as Tab would) and presses `key`
+// there. False, with nothing pressed, when no such control takes the focus.
+bool PressKeyIn(QWidget& form, const QString& name, Qt::Key key);
 // The object names of the widgets the focus visits, pressing Tab `presses` times.
 QStringList TabWalk(int presses);
 // The name of the control that has the focus (a combo box for its own text field).

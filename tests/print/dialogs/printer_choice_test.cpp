@@ -710,11 +710,7 @@ void PrinterChoiceTest::enterAndEscapePressNothing() {
   DialogTestBed bed;
   ModalScript script(&bed.log);
   script.Then(kChoice, [&](QDialog& form) {
-    auto* control = form.findChild<QWidget*>(focus);
-    QVERIFY(control);
-    control->setFocus(Qt::TabFocusReason);
-    QCOMPARE(FocusName(), focus);
-    PressKey(Qt::Key(key));
+    QVERIFY(PressKeyIn(form, focus, Qt::Key(key)));
     QTest::qWait(20);
     QVERIFY(form.isVisible());
     QCOMPARE(bed.log.entries, QStringList{"show: frmPrinterChoice"});
@@ -753,8 +749,7 @@ void PrinterChoiceTest::enterPressesTheFocusedButton() {
     auto* control = form.findChild<QPushButton*>(button);
     QVERIFY(control);
     QVERIFY(!control->isDefault() && !control->autoDefault());
-    control->setFocus(Qt::TabFocusReason);
-    PressKey(Qt::Key(key));
+    QVERIFY(PressKeyIn(form, button, Qt::Key(key)));
   });
   if (button == QStringLiteral("btnFont")) {
     script.Then(kFont, [](QDialog& form) { Click(Cancel(form)); })

@@ -430,10 +430,7 @@ void PrinterFontTest::enterPressesTheFocusedButton() {
   SetFontCancelled(bed, !fontCancelled);
   RunFontDialog(bed, [&](QDialog& form) {
     TypeInto(FontCombo(form), QStringLiteral("Lucida Console"));
-    auto* control = form.findChild<QPushButton*>(button);
-    QVERIFY(control);
-    control->setFocus(Qt::TabFocusReason);
-    PressKey(Qt::Key(key));
+    QVERIFY(PressKeyIn(form, button, Qt::Key(key)));
     QTRY_VERIFY(!form.isVisible());
   });
   QCOMPARE(frmPrinterFont::IsFontCancelled(), fontCancelled);
@@ -447,11 +444,7 @@ void PrinterFontTest::enterAndEscapePressNothing() {
   SetFontCancelled(bed, true);
   RunFontDialog(bed, [&](QDialog& form) {
     TypeInto(FontCombo(form), QStringLiteral("Lucida Console"));
-    auto* control = form.findChild<QWidget*>(focus);
-    QVERIFY(control);
-    control->setFocus(Qt::TabFocusReason);
-    QCOMPARE(FocusName(), focus);
-    PressKey(Qt::Key(key));
+    QVERIFY(PressKeyIn(form, focus, Qt::Key(key)));
     QTest::qWait(20);
     QVERIFY(form.isVisible());
     QCOMPARE(frmPrinterFont::IsFontCancelled(), true);
