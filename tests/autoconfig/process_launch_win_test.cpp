@@ -20,10 +20,14 @@ std::string Utf8(const fs::path& path) {
   return {text.begin(), text.end()};
 }
 
-// Waits up to twenty seconds (a first start under Wine is slow) for the file the probe writes.
+// Waits up to twenty seconds (a first start under Wine is slow) for the text the probe
+// writes; the file may show up a moment before it can be read.
 std::string WaitForFile(const fs::path& path) {
   for (int i = 0; i < 2000; ++i) {
-    if (fs::exists(path)) return testing::ReadFile(Utf8(path));
+    if (fs::exists(path)) {
+      std::string text = testing::ReadFile(Utf8(path));
+      if (!text.empty()) return text;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return "<never written>";
