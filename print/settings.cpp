@@ -4,6 +4,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "common/blanks.h"
 #include "common/file_names.h"
 #include "common/file_replace.h"
 #include "common/line_reader.h"
@@ -17,13 +18,6 @@ namespace {
 
 // Lines are counted in 16 bits; a file with more lines before its end marker stops there.
 constexpr int kMaxSettingsLines = 32767;
-
-std::string TrimBlanks(const std::string& text) {
-  auto first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  auto last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
 
 bool IsYes(const std::string& text) { return text == "Y" || text == "y"; }
 
@@ -65,7 +59,7 @@ void ReadSettings(std::istream& in, PrintSettings& settings) {
     if (counter == kMaxSettingsLines) return;
     ++counter;
     reader.ReadLine(line);
-    line = TrimBlanks(line);
+    line = std::string(TrimBlanks(line));
     if (line == "***") return;
     if (line == "---") return;
     switch (counter) {

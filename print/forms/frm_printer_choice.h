@@ -1,0 +1,57 @@
+#pragma once
+
+#include <functional>
+#include <string_view>
+
+#include "common/forms/form.h"
+#include "common/message_box.h"
+#include "print/printer_service.h"
+#include "print/settings.h"
+
+namespace vorn::print {
+
+// "Select Printer": the user confirms or changes the printer and the number of copies, and
+// asks for a new font. Works directly on the run's settings and its Cancelled flag. One object
+// is one showing: the front end loads it, forwards its events, and unloads it.
+class frmPrinterChoice final : public forms::Form {
+ public:
+  static const forms::FormLayout kLayout;
+
+  frmPrinterChoice(PrintSettings& settings, bool& cancelled, PrinterService& printers,
+                   MessageBoxes& messages, std::function<void()> repaintControls);
+
+  const forms::FormLayout& Layout() const override { return kLayout; }
+
+  void Form_Load() override;
+  void Form_Unload() override;
+  void Click(std::string_view control) override;
+  void LostFocus(std::string_view control) override;
+
+  void cmbPrinter_Click();
+  void txtCopies_LostFocus();
+  void btnOK_Click();
+  void btnCancel_Click();
+  void btnFont_Click();
+
+  // True when New Font closed this showing: the caller then runs the font dialog, shows a
+  // fresh printer choice dialog and repaints the progress window once that has returned.
+  bool FontDetourAsked() const { return fontDetourAsked_; }
+
+ private:
+  // Validates (unless `flag` is already set) and closes the dialog; an invalid form sets
+  // `flag`, shows the message and stays open.
+  void CloseDialog(bool& flag);
+  // Reads the copies box into Copies; false (Copies untouched) when the number does not fit.
+  bool ConvertCopies();
+  void Unload();
+
+  PrintSettings& settings_;
+  bool& cancelled_;
+  PrinterService& printers_;
+  MessageBoxes& messages_;
+  std::function<void()> repaintControls_;
+  bool fontDetourAsked_ = false;
+  bool unloaded_ = false;
+};
+
+}  // namespace vorn::print
