@@ -1,14 +1,17 @@
+// Tesmo: configures the installed VORN programs' printer port.
 #include <QApplication>
 #include <QIcon>
 #include <iostream>
 
 #include "autoconfig/command_line.h"
-#include "autoconfig/frm_main.h"
+#include "autoconfig/forms/frm_main.h"
 #include "autoconfig/process_launch.h"
-#include "autoconfig/run_error_report.h"
 #include "autoconfig/tesmo.h"
 #include "common/file_names.h"
-#include "gui/qt_message_boxes.h"
+#include "common/run_error_report.h"
+#include "gui/qt/program_end.h"
+#include "gui/qt/qt_form_host.h"
+#include "gui/qt/qt_message_boxes.h"
 
 int main(int argc, char* argv[]) {
   using namespace vorn::autoconfig;
@@ -23,12 +26,13 @@ int main(int argc, char* argv[]) {
     TesmoContext ctx(messages, SystemTreeSearch());
     ctx.KelvarinPath =
         vorn::WithTrailingSeparator(vorn::ApplicationDirectory()) + KelvarinFileName();
-    frmMain window(ctx);
+    vorn::gui::QtFormHost host([&messages] { vorn::gui::EndWithRunErrorReport(messages); });
+    frmMain window(ctx, host);
     Main(ctx, window, arguments);
     // Cancelled at the first message: no window was ever shown, and Tesmo ends.
-    if (!window.isVisible()) return 0;
+    if (!window.Attached()) return 0;
     return QApplication::exec();
-  } catch (const vorn::RunError& error) {
-    return ReportRunError(error, messages, std::cerr);
+  } catch (...) {
+    return vorn::ReportCurrentError(messages, std::cerr);
   }
 }

@@ -9,10 +9,6 @@
 #include "common/run_error.h"
 #include "print/kelvarin_context.h"
 
-#ifndef VORN_SUPPORT_PHONE
-#define VORN_SUPPORT_PHONE "(555) 010-0000"
-#endif
-
 namespace vorn::print {
 
 namespace {

@@ -8,20 +8,15 @@
 
 #include "common/ansi_text.h"
 #include "common/run_error.h"
+#include "gui/qt/ansi_qstring.h"
 #include "print/system_printers.h"
 
 namespace vorn::print {
 
 namespace {
 
-QString FromAnsi(std::string_view text) {
-  // ASCII is the same in the code page and in Latin-1; only other bytes need the table.
-  const bool ascii = std::all_of(text.begin(), text.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  if (ascii) return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-  return QString::fromStdString(AnsiToUtf8(text));
-}
-std::string ToAnsi(const QString& text) { return Utf8ToAnsi(text.toStdString()); }
+using gui::FromAnsi;
+using gui::ToAnsi;
 
 constexpr int kMaxFonts = 32767;
 

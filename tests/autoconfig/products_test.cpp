@@ -7,7 +7,7 @@
 
 #include "common/run_error.h"
 #include "fake_tree_search.h"
-#include "recording_message_boxes.h"
+#include "tesmo_texts.h"
 
 namespace vorn::autoconfig {
 namespace {

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "autoconfig/run_error_report.h"
+#include "common/run_error_report.h"
 #include "fake_tree_search.h"
-#include "recording_message_boxes.h"
 #include "recording_status_window.h"
 #include "temp_dir.h"
+#include "tesmo_texts.h"
 
 namespace vorn::autoconfig {
 namespace {

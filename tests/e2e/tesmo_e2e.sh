@@ -111,11 +111,12 @@ cd / || true
 
 # Visible windows of a process, one id a line.
 visible_windows() { xdotool search --onlyvisible --pid "$1" 2>/dev/null; }
-# The visible window of tesmo with the status window's size, 321 x 157 pixels.
+# The visible window of tesmo with the status window's size: 321 x 157 pixels inside its
+# one-pixel border.
 status_window() {
   local id
   for id in $(visible_windows "$TESMO_PID"); do
-    if xdotool getwindowgeometry "$id" 2>/dev/null | grep -q 'Geometry: 321x157'; then
+    if xdotool getwindowgeometry "$id" 2>/dev/null | grep -q 'Geometry: 323x159'; then
       echo "$id"
       return 0
     fi
@@ -165,9 +166,9 @@ import -window "$STATUS_ID" "$ARTIFACTS/tesmo_configured.png" ||
 note "screenshot $ARTIFACTS/tesmo_configured.png"
 
 # --- Print Test Page ---------------------------------------------------------------------------
-# Button centres in the frameless window, from the form's twips: cmdPrint 120,1920 1455x375,
+# Button centres inside the window's one-pixel border, from the form's twips: cmdPrint 120,1920 1455x375,
 # cmdClose 3600,1920 1095x375 (15 twips a pixel).
-click_in_status_window() { xvfb_click "$STATUS_ID" "$1" "$2"; }
+click_in_status_window() { xvfb_click "$STATUS_ID" $(($1 + 1)) $(($2 + 1)); }
 
 if [[ -x $BIN_DIR/kelvarin ]]; then
   click_in_status_window $(((120 + 1455 / 2) / 15)) $(((1920 + 375 / 2) / 15))

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <algorithm>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,8 +68,32 @@ class RecordingPrinterService : public PrinterService {
     open_ = false;
     pendingPage_ = false;
   }
-  int FontCount() override { return static_cast<int>(fonts.size()); }
-  std::string FontAt(int index) override { return fonts.at(static_cast<std::size_t>(index)); }
+  int FontCount() override {
+    return reportedFontCount ? *reportedFontCount : static_cast<int>(fonts.size());
+  }
+  // Beyond `fonts`, faces are made up as "Face 00042", already in alphabetical order.
+  std::string FontAt(int index) override {
+    ++fontAtCalls;
+    highestFontIndexAsked = std::max(highestFontIndexAsked, index);
+    if (onFontAt) onFontAt(index);
+    if (index >= 0 && index < static_cast<int>(fonts.size()))
+      return fonts[static_cast<std::size_t>(index)];
+    std::string number = std::to_string(index);
+    return "Face " + std::string(5 - std::min<std::size_t>(5, number.size()), '0') + number;
+  }
+  // The calls that would print something.
+  int OutputCalls() const {
+    int count = 0;
+    for (const std::string& call : calls)
+      count += call.rfind("Set", 0) == 0 || call.rfind("Print", 0) == 0 || call == "NewPage" ||
+               call == "EndDocument";
+    return count;
+  }
+
+  std::optional<int> reportedFontCount;  // what FontCount answers instead of fonts.size()
+  int fontAtCalls = 0;
+  int highestFontIndexAsked = -1;
+  std::function<void(int)> onFontAt;
 
  private:
   std::string selected_;

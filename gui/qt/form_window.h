@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QDialog>
+#include <QPoint>
+#include <exception>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "common/forms/form.h"
+#include "common/forms/form_view.h"
+
+namespace vorn::gui {
+
+// Any form's window on Qt, built from the form's layout: the window and each control carry the
+// layout's names as object names, controls sit where the twips put them, the tab order and
+// the first focus follow the table. The window shows what the form's logic asks (FormView)
+// and forwards each event to it in one call. No button is a default or cancel button: Enter
+// presses only a focused button, Escape presses nothing.
+class FormWindow final : public QDialog, public forms::FormView {
+  Q_OBJECT
+
+ public:
+  // Called inside a catch block when a forwarded event fails with an exception nothing in
+  // the form handled (the window system gives such failures nowhere else to go).
+  using FailureHandler = std::function<void()>;
+
+  FormWindow(forms::Form& form, FailureHandler onFailure);
+  FormWindow(const FormWindow&) = delete;
+  FormWindow& operator=(const FormWindow&) = delete;
+  ~FormWindow() override;
+
+  // The control built for `name`, or null.
+  QWidget* Control(std::string_view name) const;
+  // Where the form's client area starts inside the window (past a border the window draws).
+  QPoint ClientOrigin() const { return clientOrigin_; }
+
+  void SetCaption(const std::string& text) override;
+  void SetText(std::string_view control, const std::string& text) override;
+  std::string Text(std::string_view control) const override;
+  void AddItem(std::string_view control, const std::string& text) override;
+  void InsertItem(std::string_view control, int index, const std::string& text) override;
+  int ItemCount(std::string_view control) const override;
+  std::string ItemText(std::string_view control, int index) const override;
+  void SetListIndex(std::string_view control, int index) override;
+  void SetEnabled(std::string_view control, bool enabled) override;
+  void SetVisible(std::string_view control, bool visible) override;
+  void Repaint() override;
+  void SetBusyPointer(bool busy) override;
+  void Close() override;
+
+  // Escape lands here through QDialog; it presses nothing.
+  void reject() override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void Build();
+  QWidget* Make(const forms::ControlLayout& control, QWidget* parent);
+  // Runs one event handler of the form; a failure goes to the failure handler.
+  void Forward(const std::function<void()>& handler);
+
+  forms::Form& form_;
+  FailureHandler onFailure_;
+  std::map<std::string, QWidget*, std::less<>> controls_;
+  QPoint clientOrigin_;
+  bool drawsBorder_ = false;
+  bool unloaded_ = false;
+};
+
+}  // namespace vorn::gui

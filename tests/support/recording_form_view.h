@@ -1,0 +1,87 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/forms/form.h"
+#include "common/forms/form_view.h"
+
+namespace vorn::testing {
+
+// A window for a form's logic without any toolkit: it keeps each control's state as the
+// form's layout starts it and records what the logic asks. Tests work it like a person at the
+// screen would (click, type, pick, Tab, close); it raises the events a front end forwards,
+// with the focus moving first as it does on a screen.
+class RecordingFormView final : public forms::FormView {
+ public:
+  struct ControlState {
+    std::string Text;
+    std::vector<std::string> Items;
+    int ListIndex = -1;
+    bool Enabled = true;
+    bool Visible = true;
+  };
+
+  // Builds the controls from the form's layout and attaches itself to `form`.
+  explicit RecordingFormView(forms::Form& form);
+  ~RecordingFormView() override;
+  RecordingFormView(const RecordingFormView&) = delete;
+  RecordingFormView& operator=(const RecordingFormView&) = delete;
+
+  // What the window shows.
+  const ControlState& Control(std::string_view name) const;
+  const std::string& Caption() const { return caption_; }
+  bool Closed() const { return closed_; }
+  const std::string& Focus() const { return focus_; }
+  int Repaints() const { return repaints_; }
+  bool BusyPointer() const { return busy_; }
+  int Unloads() const { return unloads_; }
+
+  // What a person does. Clicking or typing into a control first moves the focus there (the
+  // control it leaves loses it); a pick from a list shows the entry and clicks the list.
+  void Click(std::string_view name);
+  void TypeInto(std::string_view name, const std::string& text);
+  void Pick(std::string_view name, int index);
+  void Tab();
+  // The window system closes the window (its close command, Alt+F4): no focus moves.
+  void CloseByWindowSystem();
+
+  // FormView.
+  void SetCaption(const std::string& text) override { caption_ = text; }
+  void SetText(std::string_view control, const std::string& text) override;
+  std::string Text(std::string_view control) const override;
+  void AddItem(std::string_view control, const std::string& text) override;
+  void InsertItem(std::string_view control, int index, const std::string& text) override;
+  int ItemCount(std::string_view control) const override;
+  std::string ItemText(std::string_view control, int index) const override;
+  void SetListIndex(std::string_view control, int index) override;
+  void SetEnabled(std::string_view control, bool enabled) override;
+  void SetVisible(std::string_view control, bool visible) override;
+  void Repaint() override {
+    ++repaints_;
+    if (onRepaint_) onRepaint_();
+  }
+  // Called on every repaint, after it is counted.
+  void OnRepaint(std::function<void()> handler) { onRepaint_ = std::move(handler); }
+  void SetBusyPointer(bool busy) override { busy_ = busy; }
+  void Close() override;
+
+ private:
+  ControlState& State(std::string_view name);
+  void MoveFocus(std::string_view name);
+
+  forms::Form& form_;
+  std::map<std::string, ControlState, std::less<>> controls_;
+  std::string caption_;
+  std::string focus_;
+  bool closed_ = false;
+  bool busy_ = false;
+  int repaints_ = 0;
+  int unloads_ = 0;
+  std::function<void()> onRepaint_;
+};
+
+}  // namespace vorn::testing
