@@ -21,7 +21,7 @@ constexpr char kCrLf[] = "\r\n";
 
 // The whole new text of the data file, read once from the stream.
 std::string PatchedText(const ProductEntry& entry, std::istream& in) {
-  const bool quoted = entry.DataFileName == kQuotedSettingFileName;
+  const bool quoted = entry.QuotedSetting;
   const std::size_t cut = quoted ? 2 : 1;
   LineReader reader(in);
   std::string text;

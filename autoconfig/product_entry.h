@@ -11,6 +11,7 @@ struct ProductEntry {
   std::string DataFileName;      // bare name of the program's data file, searched for on the drive
   std::int16_t SettingLine = 0;  // line of the data file holding the printer port, from 1
   std::string FoundPath;         // full path once found; empty until then
+  bool QuotedSetting = false;    // the setting line keeps a closing quotation mark after the port
 };
 
 }  // namespace vorn::autoconfig

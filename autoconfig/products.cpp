@@ -10,16 +10,17 @@ void BuildProductTable(ProductTable& table) {
     const char* display_name;
     const char* data_file_name;
     std::int16_t setting_line;
+    bool quoted_setting = false;
   };
   static constexpr Row kRows[] = {
-      {"Vorn Program 01", "PROG01.DTA", 13}, {"Vorn Program 02", "PROG02.DTA", 1},
-      {"Vorn Program 03", "PROG03.DTA", 1},  {"Vorn Program 04", "PROG04.DTA", 1},
-      {"Vorn Program 05", "PROG05.DTA", 18}, {"Vorn Program 06", "PROG06.DTA", 12},
-      {"Vorn Program 07", "PROG07.DTA", 10}, {"Vorn Program 08", "PROG08.DTA", 1},
-      {"Vorn Program 09", "PROG09.DTA", 1},  {"Vorn Program 10", "PROG10.DTA", 3},
-      {"Vorn Program 11", "PROG11.DTA", 1},  {"Vorn Program 12", "PROG12.DTA", 13},
-      {"Vorn Program 13", "PROG13.DTA", 1},  {"Vorn Program 14", "PROG14.DTA", 1},
-      {"Vorn Program 15", "PROG15.DTA", 3},  {"Vorn Program 16", "PROG16.DTA", 3},
+      {"Vorn Program 01", "PROG01.DTA", 13},       {"Vorn Program 02", "PROG02.DTA", 1},
+      {"Vorn Program 03", "PROG03.DTA", 1},        {"Vorn Program 04", "PROG04.DTA", 1},
+      {"Vorn Program 05", "PROG05.DTA", 18},       {"Vorn Program 06", "PROG06.DTA", 12},
+      {"Vorn Program 07", "PROG07.DTA", 10, true}, {"Vorn Program 08", "PROG08.DTA", 1},
+      {"Vorn Program 09", "PROG09.DTA", 1},        {"Vorn Program 10", "PROG10.DTA", 3},
+      {"Vorn Program 11", "PROG11.DTA", 1},        {"Vorn Program 12", "PROG12.DTA", 13},
+      {"Vorn Program 13", "PROG13.DTA", 1},        {"Vorn Program 14", "PROG14.DTA", 1},
+      {"Vorn Program 15", "PROG15.DTA", 3},        {"Vorn Program 16", "PROG16.DTA", 3},
   };
   static_assert(std::size(kRows) == ProductTable::kUpperBound - ProductTable::kLowerBound + 1);
   for (int i = ProductTable::kLowerBound; i <= ProductTable::kUpperBound; ++i) {
@@ -28,6 +29,7 @@ void BuildProductTable(ProductTable& table) {
     entry.DisplayName = row.display_name;
     entry.DataFileName = row.data_file_name;
     entry.SettingLine = row.setting_line;
+    entry.QuotedSetting = row.quoted_setting;
   }
 }
 

@@ -6,9 +6,6 @@
 
 namespace vorn::autoconfig {
 
-// The data file whose setting line keeps a closing quotation mark after the port digit.
-inline constexpr char kQuotedSettingFileName[] = "PROG07.DTA";
-
 // Writes the names and setting lines of all sixteen programs; leaves FoundPath alone.
 void BuildProductTable(ProductTable& table);
 

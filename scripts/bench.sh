@@ -32,13 +32,14 @@ vorn_ensure_packages g++ cmake ninja-build qt6-base-dev libcups2-dev libcups2 li
   coreutils
 
 vorn_log "building the benchmarks in $BUILD"
+mkdir -p "$BUILD" || vorn_die "cannot create $BUILD"
 cmake -S "$VORN_REPO_ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVORN_BUILD_BENCH=ON >"$BUILD.configure.log" 2>&1 \
-  || { cat "$BUILD.configure.log" >&2; vorn_die "configure failed"; }
+  -DVORN_BUILD_BENCH=ON >"$BUILD/configure.log" 2>&1 \
+  || { cat "$BUILD/configure.log" >&2; vorn_die "configure failed"; }
 cmake --build "$BUILD" -j "$(nproc 2>/dev/null || echo 2)" --target kelvarin bench_inputs \
   bench_render bench_print_memory bench_search bench_patch bench_minimal_dialog \
-  bench_time_to_window >"$BUILD.build.log" 2>&1 \
-  || { tail -n 40 "$BUILD.build.log" >&2; vorn_die "build failed"; }
+  bench_time_to_window >"$BUILD/build.log" 2>&1 \
+  || { tail -n 40 "$BUILD/build.log" >&2; vorn_die "build failed"; }
 
 vorn_clear_printer_env
 export XDG_RUNTIME_DIR

@@ -33,7 +33,8 @@ trap 'exit 130' INT TERM
 vorn_clear_printer_env
 vorn_ensure_packages "${VORN_PACKAGES[@]}"
 vorn_log "building kelvarin (preset $preset)"
-vorn_build "$preset" kelvarin
+vorn_build "$preset" kelvarin form_layouts
+KV_BIN_DIR=$(vorn_build_dir "$preset")/bin
 kelvarin=$(vorn_build_dir "$preset")/bin/kelvarin
 [[ -x $kelvarin ]] || vorn_die "no executable at $kelvarin"
 

@@ -1,6 +1,7 @@
 # Working Kelvarin's windows with the mouse and keyboard, as a person at the screen would.
-# Positions come from the windows' layouts in twips (15 twips a pixel) and are relative to
-# the client area, which is what xdotool uses when no window manager draws frames.
+# Positions come from the forms' own layout tables, printed in client pixels by the
+# form_layouts tool beside the programs (KV_BIN_DIR, or BIN_DIR, names that folder); they are
+# relative to the client area, which is what xdotool uses when no window manager draws frames.
 # Needs scripts/lib/xvfb.sh (sourced by the caller) and a DISPLAY.
 
 KV_TITLE_PROGRESS="Printing Quote"
@@ -8,29 +9,45 @@ KV_TITLE_PRINTER="Select Printer"
 KV_TITLE_FONT="Select a Printer Font"
 KV_TITLE_MESSAGE="Kelvarin"
 
-# Centre, in client pixels, of a control at LEFT TOP WIDTH HEIGHT twips; prints "X Y".
-kv_centre() {
-  local left=$1 top=$2 width=$3 height=$4
-  printf '%d %d\n' $(((left + width / 2) / 15)) $(((top + height / 2) / 15))
+# Loads the forms' layouts as variables <form>_<control>='LEFT TOP WIDTH HEIGHT' (pixels) and
+# <form>_client='WIDTH HEIGHT', once.
+kv_load_layouts() {
+  [[ -n ${frmPrinterChoice_client:-} ]] && return 0
+  local tool=${KV_BIN_DIR:-${BIN_DIR:-}}/form_layouts layouts
+  if [[ ! -x $tool ]]; then
+    echo "kelvarin_ui: $tool is missing: build the form_layouts target" >&2
+    return 1
+  fi
+  layouts=$("$tool") || return 1
+  eval "$layouts"
 }
 
-# Clicks the centre of a control of window WID given in twips.
-kv_click_twips() {
-  local wid=$1 x y
-  read -r x y < <(kv_centre "$2" "$3" "$4" "$5")
-  xvfb_click "$wid" "$x" "$y" "${6:-1}"
+# The rectangle of CONTROL on FORM in client pixels; prints "LEFT TOP WIDTH HEIGHT".
+kv_rect() {
+  kv_load_layouts || return 1
+  local var="$1_$2"
+  [[ -n ${!var:-} ]] || { echo "kelvarin_ui: no control $2 on $1" >&2; return 1; }
+  printf '%s\n' "${!var}"
 }
 
-# "Select Printer": Frame1 lies at 135,495; its controls are placed inside it.
-kv_printer_ok()       { kv_click_twips "$1" 3660 3165 1035 315; }
-kv_printer_cancel()   { kv_click_twips "$1" 4800 3165 1035 315; }
-kv_printer_new_font() { kv_click_twips "$1" $((135 + 4500)) $((495 + 1290)) 1035 315; }
+# Clicks CONTROL on FORM in window WID: at its centre, or (with RIGHT_MARGIN) at the middle of
+# the part left of that many pixels at its right end. CLICKS defaults to 1.
+kv_click() {
+  local form=$1 control=$2 wid=$3 clicks=${4:-1} margin=${5:-0} left top width height
+  read -r left top width height < <(kv_rect "$form" "$control") || return 1
+  xvfb_click "$wid" $((left + (width - margin) / 2)) $((top + height / 2)) "$clicks"
+}
+
+# "Select Printer".
+kv_printer_ok()       { kv_click frmPrinterChoice btnOK "$1"; }
+kv_printer_cancel()   { kv_click frmPrinterChoice btnCancel "$1"; }
+kv_printer_new_font() { kv_click frmPrinterChoice btnFont "$1"; }
 
 # Opens the printer list with the arrow at the right end of cmbPrinter.
 kv_printer_open_list() {
-  local wid=$1
-  local right=$(((135 + 1200 + 4335) / 15)) y=$(((495 + 360 + 315 / 2) / 15))
-  xvfb_click "$wid" $((right - 8)) "$y"
+  local wid=$1 left top width height
+  read -r left top width height < <(kv_rect frmPrinterChoice cmbPrinter) || return 1
+  xvfb_click "$wid" $((left + width - 8)) $((top + height / 2))
 }
 
 # Picks entry INDEX (0 = first) of the printer list: open it, move down, confirm with Return.
@@ -44,10 +61,11 @@ kv_printer_pick() {
   sleep 0.3
 }
 
-# Replaces the text of the editable cmbPrinter with TEXT (typing picks nothing).
+# Replaces the text of the editable cmbPrinter with TEXT (typing picks nothing). The click
+# lands in the text field, clear of the arrow.
 kv_printer_type() {
   local wid=$1 text=$2
-  kv_click_twips "$wid" $((135 + 1200)) $((495 + 360)) 3600 315
+  kv_click frmPrinterChoice cmbPrinter "$wid" 1 48
   sleep 0.2
   xvfb_key ctrl+a
   xvfb_type "$text"
@@ -56,20 +74,20 @@ kv_printer_type() {
 # Replaces the text of txtCopies: three clicks select it all, then the new text is typed.
 kv_printer_set_copies() {
   local wid=$1 text=$2
-  kv_click_twips "$wid" $((135 + 5040)) $((495 + 765)) 510 285 3
+  kv_click frmPrinterChoice txtCopies "$wid" 3
   sleep 0.2
   xvfb_key ctrl+a
   xvfb_type "$text"
 }
 
-# "Select a Printer Font": Frame1 lies at 120,540.
-kv_font_ok()     { kv_click_twips "$1" 3660 2940 1035 315; }
-kv_font_cancel() { kv_click_twips "$1" 4800 2940 1035 315; }
+# "Select a Printer Font".
+kv_font_ok()     { kv_click frmPrinterFont btnOK "$1"; }
+kv_font_cancel() { kv_click frmPrinterFont btnCancel "$1"; }
 
 # Replaces the text of the editable cmbFont with NAME.
 kv_font_type() {
   local wid=$1 name=$2
-  kv_click_twips "$wid" $((120 + 1200)) $((540 + 360)) 3600 315
+  kv_click frmPrinterFont cmbFont "$wid" 1 48
   sleep 0.2
   xvfb_key ctrl+a
   xvfb_type "$name"

@@ -21,7 +21,9 @@ constexpr char kFailed[] = "Vorn Program 03 printer port could NOT be set...";
 
 ProductEntry Entry(const std::string& data_file_name, std::int16_t setting_line,
                    const fs::path& found) {
-  return ProductEntry{"Vorn Program 03", data_file_name, setting_line, found.string()};
+  // Row 7's data file is the one whose table row asks for the quoted setting line.
+  return ProductEntry{"Vorn Program 03", data_file_name, setting_line, found.string(),
+                      data_file_name == "PROG07.DTA"};
 }
 
 // The folder holds nothing but the data file: no temporary file was left behind.

@@ -41,6 +41,7 @@ TEST(ProductTable, HoldsTheSixteenProgramsInOrder) {
     EXPECT_EQ(entry.DisplayName, expected.display_name);
     EXPECT_EQ(entry.DataFileName, expected.data_file_name);
     EXPECT_EQ(entry.SettingLine, expected.setting_line);
+    EXPECT_EQ(entry.QuotedSetting, expected.index == 6);  // only row 7 keeps its quotation mark
     EXPECT_EQ(entry.FoundPath, "");
   }
   EXPECT_EQ(rows, 16);

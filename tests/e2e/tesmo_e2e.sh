@@ -27,6 +27,12 @@ SCRIPTS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd) || fail 
 source "$SCRIPTS_DIR/lib/xvfb.sh" || fail "cannot load scripts/lib/xvfb.sh"
 # shellcheck source=../../scripts/lib/cups.sh
 source "$SCRIPTS_DIR/lib/cups.sh" || fail "cannot load scripts/lib/cups.sh"
+# shellcheck source=../../scripts/lib/kelvarin_ui.sh
+source "$SCRIPTS_DIR/lib/kelvarin_ui.sh" || fail "cannot load scripts/lib/kelvarin_ui.sh"
+kv_load_layouts || fail "cannot read the forms' layouts"
+# The status window draws a one-pixel border around its client area.
+read -r STATUS_W STATUS_H <<<"$frmMain_client"
+STATUS_SIZE="$((STATUS_W + 2))x$((STATUS_H + 2))"
 
 WORK=$(mktemp -d /tmp/tesmo_e2e.XXXXXX)
 TESMO_PID=
@@ -111,12 +117,11 @@ cd / || true
 
 # Visible windows of a process, one id a line.
 visible_windows() { xdotool search --onlyvisible --pid "$1" 2>/dev/null; }
-# The visible window of tesmo with the status window's size: 321 x 157 pixels inside its
-# one-pixel border.
+# The visible window of tesmo with the status window's size.
 status_window() {
   local id
   for id in $(visible_windows "$TESMO_PID"); do
-    if xdotool getwindowgeometry "$id" 2>/dev/null | grep -q 'Geometry: 323x159'; then
+    if xdotool getwindowgeometry "$id" 2>/dev/null | grep -q "Geometry: $STATUS_SIZE"; then
       echo "$id"
       return 0
     fi
@@ -166,12 +171,15 @@ import -window "$STATUS_ID" "$ARTIFACTS/tesmo_configured.png" ||
 note "screenshot $ARTIFACTS/tesmo_configured.png"
 
 # --- Print Test Page ---------------------------------------------------------------------------
-# Button centres inside the window's one-pixel border, from the form's twips: cmdPrint 120,1920 1455x375,
-# cmdClose 3600,1920 1095x375 (15 twips a pixel).
-click_in_status_window() { xvfb_click "$STATUS_ID" $(($1 + 1)) $(($2 + 1)); }
+# Clicks the centre of a control of the status window, inside its one-pixel border.
+click_in_status_window() {
+  local left top width height
+  read -r left top width height < <(kv_rect frmMain "$1")
+  xvfb_click "$STATUS_ID" $((1 + left + width / 2)) $((1 + top + height / 2))
+}
 
 if [[ -x $BIN_DIR/kelvarin ]]; then
-  click_in_status_window $(((120 + 1455 / 2) / 15)) $(((1920 + 375 / 2) / 15))
+  click_in_status_window cmdPrint
   has_kelvarin() { [[ -n $(kelvarin_pids_in_cwd) ]]; }
   poll has_kelvarin || fail "Print Test Page started no kelvarin in $WORK/cwd"
   note "kelvarin started in the current directory: pid $(kelvarin_pids_in_cwd | tr '\n' ' ')"
@@ -189,7 +197,7 @@ fi
 
 # --- Close -------------------------------------------------------------------------------------
 xdotool windowraise "$STATUS_ID"
-click_in_status_window $(((3600 + 1095 / 2) / 15)) $(((1920 + 375 / 2) / 15))
+click_in_status_window cmdClose
 tesmo_ended() { ! kill -0 "$TESMO_PID" 2>/dev/null; }
 poll tesmo_ended || fail "Close did not end Tesmo"
 wait "$TESMO_PID"
@@ -211,7 +219,7 @@ xvfb_key Return
 poll find_status || fail "the second run's status window did not appear"
 poll patched || fail "the second run changed the patched files"
 sleep 1
-click_in_status_window $(((120 + 1455 / 2) / 15)) $(((1920 + 375 / 2) / 15))
+click_in_status_window cmdPrint
 REPORT=$(xvfb_wait_window Tesmo 20) || fail "no run-time error report for a missing kelvarin"
 xvfb_screenshot "$REPORT" "$ARTIFACTS/tesmo_no_kelvarin.png" || true
 xvfb_focus "$REPORT"
