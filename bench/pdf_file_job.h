@@ -3,7 +3,7 @@
 #include <QPrinter>
 #include <QString>
 
-#include "print/spooler.h"
+#include "print/qt/spooler.h"
 
 namespace vorn::bench {
 

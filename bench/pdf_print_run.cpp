@@ -10,7 +10,7 @@
 #include "common/message_box.h"
 #include "print/kelvarin_context.h"
 #include "print/print_job.h"
-#include "print/qt_printer_service.h"
+#include "print/qt/qt_printer_service.h"
 
 namespace vorn::bench {
 

@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "print/print_job.h"
-#include "print/qt_printer_service.h"
+#include "print/qt/qt_printer_service.h"
 #include "tests/print/fakes.h"
 #include "tests/reliability/reliability_support.h"
 
@@ -60,13 +60,14 @@ std::vector<std::string> Captured(const std::string& queue) {
     std::string job, name;
     std::getline(fields, job, '\t');
     std::getline(fields, name, '\t');
-    if (name == queue)
-      files.push_back(fs::path(index).parent_path() / ("job-" + job + ".pdf"));
+    if (name == queue) files.push_back(fs::path(index).parent_path() / ("job-" + job + ".pdf"));
   }
   return files;
 }
 
-int Pending(const std::string& queue) { return Lines(Output("lpstat -o " + queue + " 2>/dev/null")); }
+int Pending(const std::string& queue) {
+  return Lines(Output("lpstat -o " + queue + " 2>/dev/null"));
+}
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limit) {
   auto deadline = std::chrono::steady_clock::now() + limit;
@@ -83,12 +84,19 @@ class FaultInjectingPrinterService final : public PrinterService {
  public:
   FaultInjectingPrinterService(PrinterService& inner, std::string queue, int faultCopy,
                                std::function<void()> inject)
-      : inner_(inner), queue_(std::move(queue)), faultCopy_(faultCopy), inject_(std::move(inject)) {}
+      : inner_(inner),
+        queue_(std::move(queue)),
+        faultCopy_(faultCopy),
+        inject_(std::move(inject)) {}
 
   std::string DefaultPrinterName() override { return inner_.DefaultPrinterName(); }
-  std::vector<print::PrinterInfo> InstalledPrinters() override { return inner_.InstalledPrinters(); }
+  std::vector<print::PrinterInfo> InstalledPrinters() override {
+    return inner_.InstalledPrinters();
+  }
   void SelectPrinter(const print::PrinterInfo& p) override { inner_.SelectPrinter(p); }
-  void PrintText(std::string_view text, bool lineBreak) override { inner_.PrintText(text, lineBreak); }
+  void PrintText(std::string_view text, bool lineBreak) override {
+    inner_.PrintText(text, lineBreak);
+  }
   void SetFontName(std::string_view name) override { inner_.SetFontName(name); }
   void SetFontSize(float points) override { inner_.SetFontSize(points); }
   void SetFurtherAttribute(int value) override { inner_.SetFurtherAttribute(value); }
@@ -121,7 +129,7 @@ class SpoolerFault : public ::testing::TestWithParam<int> {
   void AddQueue(const std::string& queue) {
     queue_ = queue;
     ASSERT_EQ(Shell("lpadmin -p " + queue + " -E -v capture:/ && cupsenable " + queue +
-                  " && cupsaccept " + queue),
+                    " && cupsaccept " + queue),
               0);
   }
 

@@ -1,4 +1,4 @@
-#include "print/qt_printer_service.h"
+#include "print/qt/qt_printer_service.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

@@ -13,7 +13,7 @@
 #include "gui/qt/qt_message_boxes.h"
 #include "print/forms/kelvarin_forms.h"
 #include "print/kelvarin.h"
-#include "print/qt_printer_service.h"
+#include "print/qt/qt_printer_service.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <QTemporaryFile>
 
 #include "common/run_error.h"
-#include "print/spooler.h"
+#include "print/qt/spooler.h"
 
 namespace vorn::print {
 

@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "print/printer_service.h"
-#include "print/spooler.h"
+#include "print/qt/spooler.h"
 
 namespace vorn::print {
 

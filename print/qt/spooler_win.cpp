@@ -1,6 +1,6 @@
 // On Windows the document goes straight to the printer driver through Qt's native printer.
 #include "common/run_error.h"
-#include "print/spooler.h"
+#include "print/qt/spooler.h"
 
 namespace vorn::print {
 
