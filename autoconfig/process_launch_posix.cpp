@@ -25,38 +25,38 @@ void WriteErrno(int fd, int code) {
 std::string KelvarinFileName() { return "kelvarin"; }
 
 void StartDetachedProcess(const std::string& path) {
-  int pipe_fds[2];
-  if (::pipe2(pipe_fds, O_CLOEXEC) != 0) throw SystemError(errno, "Cannot start " + path);
+  int pipeFds[2];
+  if (::pipe2(pipeFds, O_CLOEXEC) != 0) throw SystemError(errno, "Cannot start " + path);
   // Everything the children need is ready before fork: after it they only make system calls.
   char* const argv[] = {const_cast<char*>(path.c_str()), nullptr};
   pid_t child = ::fork();
   if (child < 0) {
     int code = errno;
-    ::close(pipe_fds[0]);
-    ::close(pipe_fds[1]);
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
     throw SystemError(code, "Cannot start " + path);
   }
   if (child == 0) {
-    ::close(pipe_fds[0]);
+    ::close(pipeFds[0]);
     ::setsid();
     pid_t grandchild = ::fork();
     if (grandchild == 0) {
       ::execv(path.c_str(), argv);
-      WriteErrno(pipe_fds[1], errno);
+      WriteErrno(pipeFds[1], errno);
       ::_exit(127);
     }
-    if (grandchild < 0) WriteErrno(pipe_fds[1], errno);
+    if (grandchild < 0) WriteErrno(pipeFds[1], errno);
     ::_exit(0);
   }
-  ::close(pipe_fds[1]);
+  ::close(pipeFds[1]);
   int status = 0;
   while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
   int code = 0;
   ssize_t n;
-  while ((n = ::read(pipe_fds[0], &code, sizeof code)) < 0 && errno == EINTR) {
+  while ((n = ::read(pipeFds[0], &code, sizeof code)) < 0 && errno == EINTR) {
   }
-  ::close(pipe_fds[0]);
+  ::close(pipeFds[0]);
   if (n == static_cast<ssize_t>(sizeof code)) throw SystemError(code, "Cannot start " + path);
 }
 

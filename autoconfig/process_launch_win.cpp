@@ -19,8 +19,8 @@ void StartDetachedProcess(const std::string& path) {
   // The command line names the program only, so it gets no arguments; the current directory
   // is inherited. Wide texts, so that a folder outside the ANSI code page still works.
   const std::wstring program = NativePath(path).wstring();
-  std::wstring command_line = L"\"" + program + L"\"";
-  if (!::CreateProcessW(program.c_str(), command_line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+  std::wstring commandLine = L"\"" + program + L"\"";
+  if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &process)) {
     throw SystemError(static_cast<int>(::GetLastError()), "Cannot start " + path);
   }

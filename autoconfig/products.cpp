@@ -7,10 +7,10 @@ namespace vorn::autoconfig {
 
 void BuildProductTable(ProductTable& table) {
   struct Row {
-    const char* display_name;
-    const char* data_file_name;
-    std::int16_t setting_line;
-    bool quoted_setting = false;
+    const char* displayName;
+    const char* dataFileName;
+    std::int16_t settingLine;
+    bool quotedSetting = false;
   };
   static constexpr Row kRows[] = {
       {"Vorn Program 01", "PROG01.DTA", 13},       {"Vorn Program 02", "PROG02.DTA", 1},
@@ -26,10 +26,10 @@ void BuildProductTable(ProductTable& table) {
   for (int i = ProductTable::kLowerBound; i <= ProductTable::kUpperBound; ++i) {
     const Row& row = kRows[i - ProductTable::kLowerBound];
     ProductEntry& entry = table[i];
-    entry.DisplayName = row.display_name;
-    entry.DataFileName = row.data_file_name;
-    entry.SettingLine = row.setting_line;
-    entry.QuotedSetting = row.quoted_setting;
+    entry.DisplayName = row.displayName;
+    entry.DataFileName = row.dataFileName;
+    entry.SettingLine = row.settingLine;
+    entry.QuotedSetting = row.quotedSetting;
   }
 }
 

@@ -4,19 +4,19 @@
 
 namespace vorn::autoconfig {
 
-// The platform's recursive file search: looks for a file named `file_name` anywhere in the
-// directory tree under `root_path` (a Windows path such as "D:\vorn\"). Both texts are ANSI.
+// The platform's recursive file search: looks for a file named `fileName` anywhere in the
+// directory tree under `rootPath` (a Windows path such as "D:\vorn\"). Both texts are ANSI.
 // Nothing about the order of the search or its depth is promised.
 class TreeSearch {
  public:
   virtual ~TreeSearch() = default;
 
-  // True when a file of that name exists in the tree; `found_path` then holds its full path,
-  // one the file routines of this platform can open. False, with `found_path` untouched, when
+  // True when a file of that name exists in the tree; `foundPath` then holds its full path,
+  // one the file routines of this platform can open. False, with `foundPath` untouched, when
   // there is none (also when the root names no directory). Throws RunError when the search
   // itself cannot be made.
-  virtual bool SearchTreeForFile(const std::string& root_path, const std::string& file_name,
-                                 std::string& found_path) = 0;
+  virtual bool SearchTreeForFile(const std::string& rootPath, const std::string& fileName,
+                                 std::string& foundPath) = 0;
 };
 
 // The search of the platform Tesmo runs on: the image-help library on Windows; elsewhere a

@@ -1,11 +1,8 @@
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
-#include <string>
 
-#include "fuzz/fuzz_check.h"
+#include "tests/support/temp_dir.h"
 
 namespace vorn::fuzz {
 
@@ -14,8 +11,9 @@ namespace vorn::fuzz {
 class FuzzTempDir {
  public:
   static const std::filesystem::path& Path() {
-    static FuzzTempDir dir;
-    return dir.path_;
+    static const ::vorn::testing::TempDir dir;
+    static const std::filesystem::path path = dir.Path();
+    return path;
   }
 
   // Removes everything inside the folder, links included (never followed).
@@ -24,19 +22,6 @@ class FuzzTempDir {
     for (const auto& entry : std::filesystem::directory_iterator(Path(), ec))
       std::filesystem::remove_all(entry.path(), ec);
   }
-
- private:
-  FuzzTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vorn-fuzz-XXXXXX").string();
-    VORN_FUZZ_CHECK(::mkdtemp(pattern.data()) != nullptr, "cannot make a scratch folder");
-    path_ = pattern;
-  }
-  ~FuzzTempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-
-  std::filesystem::path path_;
 };
 
 }  // namespace vorn::fuzz

@@ -13,14 +13,14 @@ namespace vorn::autoconfig::testing {
 // fail at its n-th call (counted from 1).
 class FakeTreeSearch final : public TreeSearch {
  public:
-  bool SearchTreeForFile(const std::string& root_path, const std::string& file_name,
-                         std::string& found_path) override {
-    calls.push_back(root_path + "|" + file_name);
+  bool SearchTreeForFile(const std::string& rootPath, const std::string& fileName,
+                         std::string& foundPath) override {
+    calls.push_back(rootPath + "|" + fileName);
     if (static_cast<int>(calls.size()) == fail_at_call)
       throw RunError(ErrorNumber::kFileNotFound, "imagehlp: File not found");
-    auto it = files.find(file_name);
+    auto it = files.find(fileName);
     if (it == files.end()) return false;
-    found_path = it->second;
+    foundPath = it->second;
     return true;
   }
 

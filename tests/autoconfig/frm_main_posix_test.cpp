@@ -26,10 +26,11 @@ int Started(const fs::path& dir) {
 }
 
 TEST(FrmMainPosix, PrintTestPageStartsKelvarinOnEveryClick) {
-  testing::TempDir dir;
-  testing::WriteBytes(dir.Path() / "PROG02.DTA", "1\r\n");
+  vorn::testing::TempDir dir;
+  vorn::testing::WriteBytes(dir.Path() / "PROG02.DTA", "1\r\n");
   const fs::path kelvarin = dir.Path() / "kelvarin";
-  testing::WriteBytes(kelvarin, "#!/bin/sh\ntouch \"" + dir.Path().string() + "/started.$$\"\n");
+  vorn::testing::WriteBytes(kelvarin,
+                            "#!/bin/sh\ntouch \"" + dir.Path().string() + "/started.$$\"\n");
   fs::permissions(kelvarin, fs::perms::owner_all);
   testing::FakeTreeSearch search;
   search.files["PROG02.DTA"] = (dir.Path() / "PROG02.DTA").string();

@@ -20,8 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using Items = std::vector<std::string>;
-using testing::ReadBytes;
-using testing::WriteBytes;
+using vorn::testing::ReadBytes;
+using vorn::testing::WriteBytes;
 using View = ::vorn::testing::RecordingFormView;
 
 const std::string kWaitTitle = "Please wait... configuring Vorn programs...";
@@ -42,7 +42,7 @@ struct TesmoRun {
   View& Window() { return *host.Modeless("frmMain"); }
   const Items& List() { return Window().Control("lstStatus").Items; }
 
-  testing::TempDir dir;
+  vorn::testing::TempDir dir;
   testing::FakeTreeSearch search;
   ::vorn::testing::RecordingMessageBoxes boxes;
   TesmoContext ctx;

@@ -17,8 +17,8 @@ namespace vorn::autoconfig {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadBytes;
-using testing::WriteBytes;
+using vorn::testing::ReadBytes;
+using vorn::testing::WriteBytes;
 
 constexpr char kOk[] = "Vorn Program 03 printer port set...ok";
 constexpr char kFailed[] = "Vorn Program 03 printer port could NOT be set...";
@@ -37,7 +37,7 @@ void ExpectOnlyFile(const fs::path& file) {
 }
 
 TEST(SetPrinterPort, KeepsPermissionsAndOwnerOfTheReplacedFile) {
-  testing::TempDir dir;
+  vorn::testing::TempDir dir;
   const fs::path file = dir.Path() / "PROG03.DTA";
   WriteBytes(file, "a1\rb");
   ::chmod(file.c_str(), 0640);
@@ -90,7 +90,7 @@ std::string PatchInChild(const ProductEntry& entry, void (*prepare)()) {
 // The new text cannot be written whole (the process may write no more than 1000 bytes per
 // file): the data file is still the old one and no partial file is left beside it.
 TEST(SetPrinterPort, AWriteFailingPartWayLeavesTheOriginalIntact) {
-  testing::TempDir dir;
+  vorn::testing::TempDir dir;
   const fs::path file = dir.Path() / "PROG03.DTA";
   const std::string before = std::string(6000, 'x') + "1\r";
   WriteBytes(file, before);
@@ -106,7 +106,7 @@ TEST(SetPrinterPort, AWriteFailingPartWayLeavesTheOriginalIntact) {
 
 // The data file may be written but its folder may not: nothing can be put beside it.
 TEST(SetPrinterPort, AReadOnlyFolderLeavesTheOriginalIntact) {
-  testing::TempDir dir;
+  vorn::testing::TempDir dir;
   const fs::path folder = dir.Path() / "vorn";
   const fs::path file = folder / "PROG03.DTA";
   WriteBytes(file, "a1\r\n");

@@ -13,8 +13,8 @@ namespace vorn::autoconfig {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadBytes;
-using testing::WriteBytes;
+using vorn::testing::ReadBytes;
+using vorn::testing::WriteBytes;
 
 constexpr char kOk[] = "Vorn Program 03 printer port set...ok";
 constexpr char kFailed[] = "Vorn Program 03 printer port could NOT be set...";
@@ -91,7 +91,7 @@ class PatchTable : public ::testing::TestWithParam<PatchCase> {};
 
 TEST_P(PatchTable, RewritesByteForByte) {
   const PatchCase& c = GetParam();
-  testing::TempDir dir;
+  vorn::testing::TempDir dir;
   const fs::path file = dir.Path() / "vorn" / c.name_on_disk;
   WriteBytes(file, c.before);
   testing::RecordingStatusList list;
@@ -106,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(Files, PatchTable, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SetPrinterPort, AMissingFileFailsAndCreatesNothing) {
-  testing::TempDir dir;
+  vorn::testing::TempDir dir;
   testing::RecordingStatusList list;
   SetPrinterPort(Entry("PROG03.DTA", 1, dir.Path() / "PROG03.DTA"), list);
   EXPECT_EQ(list.items, std::vector<std::string>{kFailed});
@@ -114,7 +114,7 @@ TEST(SetPrinterPort, AMissingFileFailsAndCreatesNothing) {
 }
 
 TEST(SetPrinterPort, AReadOnlyFileFailsAndStaysAsItWas) {
-  testing::TempDir dir;
+  vorn::testing::TempDir dir;
   const fs::path file = dir.Path() / "PROG03.DTA";
   WriteBytes(file, "a1\n");
   fs::permissions(file, fs::perms::owner_read | fs::perms::group_read);

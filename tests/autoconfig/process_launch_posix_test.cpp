@@ -22,7 +22,7 @@ std::string WaitForFile(const fs::path& path) {
   for (int i = 0; i < 500; ++i) {
     if (fs::exists(path)) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      return testing::ReadBytes(path);
+      return vorn::testing::ReadBytes(path);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
@@ -30,11 +30,11 @@ std::string WaitForFile(const fs::path& path) {
 }
 
 TEST(StartDetachedProcess, StartsTheProgramWithoutArgumentsInTheCurrentDirectory) {
-  testing::TempDir dir;
+  vorn::testing::TempDir dir;
   const fs::path program = dir.Path() / "program";
   const fs::path work = dir.Path() / "work";
   fs::create_directories(work);
-  testing::WriteBytes(
+  vorn::testing::WriteBytes(
       program,
       "#!/bin/sh\n"
       "echo \"$# $(pwd) $(cut -d' ' -f6 /proc/$$/stat) $PPID\" > \"$(pwd)/out.$$\"\n"
@@ -57,9 +57,10 @@ TEST(StartDetachedProcess, StartsTheProgramWithoutArgumentsInTheCurrentDirectory
 }
 
 TEST(StartDetachedProcess, EveryCallStartsAnotherProcess) {
-  testing::TempDir dir;
+  vorn::testing::TempDir dir;
   const fs::path program = dir.Path() / "program";
-  testing::WriteBytes(program, "#!/bin/sh\necho $$ > \"" + dir.Path().string() + "/pid.$$\"\n");
+  vorn::testing::WriteBytes(program,
+                            "#!/bin/sh\necho $$ > \"" + dir.Path().string() + "/pid.$$\"\n");
   fs::permissions(program, fs::perms::owner_all);
   StartDetachedProcess(program.string());
   StartDetachedProcess(program.string());
@@ -74,7 +75,7 @@ TEST(StartDetachedProcess, EveryCallStartsAnotherProcess) {
 }
 
 TEST(StartDetachedProcess, AMissingProgramIsFileNotFound) {
-  testing::TempDir dir;
+  vorn::testing::TempDir dir;
   try {
     StartDetachedProcess((dir.Path() / "kelvarin").string());
     FAIL() << "no error";
@@ -85,9 +86,9 @@ TEST(StartDetachedProcess, AMissingProgramIsFileNotFound) {
 }
 
 TEST(StartDetachedProcess, AFileThatCannotBeRunIsAnError) {
-  testing::TempDir dir;
+  vorn::testing::TempDir dir;
   const fs::path program = dir.Path() / "kelvarin";
-  testing::WriteBytes(program, "not a program");
+  vorn::testing::WriteBytes(program, "not a program");
   fs::permissions(program, fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_THROW(StartDetachedProcess(program.string()), RunError);
 }

@@ -42,7 +42,7 @@ fs::path PlaceProbe(const fs::path& folder) {
 }
 
 TEST(StartDetachedProcessWin, StartsTheProgramFromAFolderOutsideTheAnsiCodePage) {
-  testing::TempDir dir;
+  vorn::testing::TempDir dir;
   // "Größe 日本": letters of two code pages at once, so no ANSI code page holds the path.
   const fs::path program = PlaceProbe(fs::path(dir.path()) / L"Gr\u00f6\u00dfe \u65e5\u672c");
   const fs::path work = fs::path(dir.path()) / L"work";
@@ -56,7 +56,7 @@ TEST(StartDetachedProcessWin, StartsTheProgramFromAFolderOutsideTheAnsiCodePage)
 }
 
 TEST(StartDetachedProcessWin, AMissingProgramIsAnError) {
-  testing::TempDir dir;
+  vorn::testing::TempDir dir;
   EXPECT_THROW(StartDetachedProcess(Utf8(fs::path(dir.path()) / L"Kelvarin.exe")), RunError);
 }
 

@@ -18,8 +18,8 @@ namespace vorn::autoconfig {
 namespace {
 
 using ::testing::ElementsAre;
-using testing::ReadBytes;
-using testing::WriteBytes;
+using vorn::testing::ReadBytes;
+using vorn::testing::WriteBytes;
 
 constexpr char kNoArgument[] =
     "item:This program can only be run when installing the Vorn Print Utility.";
@@ -86,7 +86,7 @@ TEST_F(MainTest, TheLetterIsShownUpperCasedAndSearchedAsGiven) {
 }
 
 TEST_F(MainTest, FoundProgramsArePatchedAndListed) {
-  testing::TempDir dir;
+  vorn::testing::TempDir dir;
   WriteBytes(dir.Path() / "PROG03.DTA", "P=1");
   WriteBytes(dir.Path() / "PROG09.DTA", "\r\n");  // an empty setting line cannot be patched
   search_.files["PROG03.DTA"] = (dir.Path() / "PROG03.DTA").string();
@@ -108,7 +108,7 @@ TEST_F(MainTest, FoundProgramsArePatchedAndListed) {
 }
 
 TEST_F(MainTest, AFailingSearchEndsTheRunWithAWarningAndLeavesCloseUsable) {
-  testing::TempDir dir;
+  vorn::testing::TempDir dir;
   WriteBytes(dir.Path() / "PROG01.DTA", "");
   search_.files["PROG01.DTA"] = (dir.Path() / "PROG01.DTA").string();
   search_.fail_at_call = 3;

@@ -15,8 +15,8 @@ namespace vorn::autoconfig {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadBytes;
-using testing::WriteBytes;
+using vorn::testing::ReadBytes;
+using vorn::testing::WriteBytes;
 
 constexpr char kRoot[] = "d:\\vorn\\";
 
@@ -103,7 +103,7 @@ TEST_F(TreeSearchTest, AnUpperCaseLetterUsesTheLowerCaseDriveLink) {
 }
 
 TEST_F(TreeSearchTest, WithoutWinePrefixLooksInDotWineOfHome) {
-  testing::TempDir home;
+  vorn::testing::TempDir home;
   fs::create_directories(home.Path() / ".wine" / "dosdevices");
   fs::create_directory_symlink(wine_.Drive(), home.Path() / ".wine" / "dosdevices" / "e:");
   WriteBytes(wine_.Drive() / "vorn" / "PROG09.DTA", "");

@@ -38,10 +38,10 @@ class WinePrefix {
   std::string DrivePath(const std::string& below) const {
     return (prefix_ / "dosdevices" / "d:").string() + "/" + below;
   }
-  const std::filesystem::path& Root() const { return dir_.Path(); }
+  std::filesystem::path Root() const { return dir_.Path(); }
 
  private:
-  TempDir dir_;
+  ::vorn::testing::TempDir dir_;
   std::filesystem::path prefix_;
   std::filesystem::path drive_;
   std::optional<std::string> old_;

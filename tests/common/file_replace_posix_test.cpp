@@ -15,8 +15,8 @@ namespace vorn {
 namespace {
 
 using testing::ReadFile;
-using testing::TempDir;
 using testing::WriteFile;
+using vorn::testing::TempDir;
 
 int Mode(const std::string& path) {
   struct stat st {};
@@ -72,8 +72,12 @@ TEST(ReplaceFileContentsPosixTest, RemovesOnlyTheNewFilesOfEndedRuns) {
   WriteFile(path + ".new" + ended + "-3", "killed run");
   // Names that are not such a leftover, and the file of a run still going, stay.
   const std::vector<std::string> kept = {
-      path + ".new" + live + "-0", path + ".new" + ended, path + ".new" + ended + "-x",
-      path + ".newer",             path + ".new-1-0",      dir / ("PROG04.DTA.new" + ended + "-0"),
+      path + ".new" + live + "-0",
+      path + ".new" + ended,
+      path + ".new" + ended + "-x",
+      path + ".newer",
+      path + ".new-1-0",
+      dir / ("PROG04.DTA.new" + ended + "-0"),
   };
   for (const auto& name : kept) WriteFile(name, "keep");
   std::filesystem::create_directory(path + ".new" + ended + "-7");

@@ -12,8 +12,8 @@ namespace vorn {
 namespace {
 
 using testing::ReadFile;
-using testing::TempDir;
 using testing::WriteFile;
+using vorn::testing::TempDir;
 
 std::size_t Entries(const std::string& dir) {
   return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir),

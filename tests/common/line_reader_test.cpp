@@ -116,7 +116,7 @@ TEST_P(LineReaderTest, SplitsTheSameWhateverTheBuffer) {
 // A file far larger than the file stream's buffer, with lines longer than the buffer, lone CRs
 // and lone LFs, reads back line for line as written.
 TEST(LineReaderFileTest, StreamsLongLinesAcrossTheFileBuffer) {
-  testing::TempDir dir;
+  vorn::testing::TempDir dir;
   const std::string path = dir / "long.txt";
   std::vector<std::string> expected;
   std::string bytes;

@@ -4,7 +4,9 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace vorn::testing {
 
@@ -48,6 +50,7 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::string& path() const { return path_; }
+  std::filesystem::path Path() const { return path_; }
   std::string operator/(const std::string& name) const {
     return (std::filesystem::path(path_) / name).string();
   }
@@ -56,14 +59,30 @@ class TempDir {
   std::string path_;
 };
 
-inline void WriteFile(const std::string& path, const std::string& bytes) {
+// Writes `bytes` to `path`, creating the folders on the way.
+inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
+  std::filesystem::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
-inline std::string ReadFile(const std::string& path) {
+// The file's bytes, or nothing when it cannot be read.
+inline std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The file's bytes; throws when it cannot be read.
+inline std::string ReadBytes(const std::filesystem::path& path) {
+  if (!std::ifstream(path, std::ios::binary))
+    throw std::runtime_error("cannot read " + path.string());
+  return ReadFile(path);
+}
+
+// The same as WriteBytes, for tests that name files by strings.
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+  WriteBytes(path, bytes);
 }
 
 // Marks a file read-only for everyone (the read-only attribute on Windows).
