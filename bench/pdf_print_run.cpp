@@ -40,7 +40,8 @@ struct PdfPrintRun::State {
           return std::make_unique<PdfFileJob>(QString::fromStdString(pdfPath), title);
         }),
         printers(qtPrinters, {kPrinterName, "PDF file", "file:out.pdf"}),
-        ctx(printers, messages, clock) {
+        log(clock, {}, dir),
+        ctx(printers, messages, log) {
     ctx.CurrentDir = workDir;
     ctx.AppDir = workDir;
     ctx.PrintSettings.PrinterName = kPrinterName;
@@ -54,6 +55,7 @@ struct PdfPrintRun::State {
   ListedPrinterService printers;
   KeptMessages messages;
   SystemClock clock;
+  print::ActionLog log;
   print::KelvarinContext ctx;
 };
 

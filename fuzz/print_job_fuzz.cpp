@@ -56,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   testing::RecordingPrinterService printers;
   testing::RecordingMessages messages;
   testing::FixedClock clock;
-  KelvarinContext ctx(printers, messages, clock);
+  const ActionLog log(clock, {}, dir.string());
+  KelvarinContext ctx(printers, messages, log);
   ctx.CurrentDir = dir.string();
   ctx.AppDir = dir.string();
   ctx.PrintSettings.FontName = "Courier New";
@@ -65,9 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   VORN_FUZZ_CHECK(messages.shown.empty(), "a readable print file prints without a message");
   VORN_FUZZ_CHECK(!fs::exists(printFile), "the print file is deleted after printing");
 
-  std::vector<std::string> expected = {"SelectPrinter Front Desk", "PrintText ",
-                                       "SetFontName ",          "SetFontName Courier New",
-                                       "SetFontSize 12",        "SetFurtherAttribute 2"};
+  std::vector<std::string> expected = {
+      "SelectPrinter Front Desk", "PrintText ",     "SetFontName ",
+      "SetFontName Courier New",  "SetFontSize 12", "SetFurtherAttribute 2"};
   const std::vector<std::string> copy = ExpectedCopyCalls(text);
   for (int c = 1; c <= copies; ++c) expected.insert(expected.end(), copy.begin(), copy.end());
   VORN_FUZZ_CHECK(printers.calls == expected, "the printer gets each copy's lines and pages");

@@ -4,7 +4,6 @@
 
 #include "common/file_names.h"
 #include "common/file_replace.h"
-#include "print/kelvarin_context.h"
 
 namespace vorn::print {
 
@@ -16,11 +15,10 @@ std::string FormatLogTimestamp(const LocalTime& t, const DayHalfNames& names) {
   return buffer + (t.hour < 12 ? names.am : names.pm);
 }
 
-bool WriteActionLog(KelvarinContext& ctx, const std::string& message) {
+bool ActionLog::Write(const std::string& message) const {
   try {
-    std::string entry =
-        FormatLogTimestamp(ctx.TimeSource.Now(), ctx.DayHalves) + " - " + message + "\r\n";
-    std::string path = ResolveFileName(WithTrailingSeparator(ctx.AppDir), kActionLogFileName);
+    std::string entry = FormatLogTimestamp(clock_.Now(), dayHalves_) + " - " + message + "\r\n";
+    std::string path = ResolveFileName(WithTrailingSeparator(folder_), kActionLogFileName);
     AppendToFile(path, entry);
     return true;
   } catch (...) {

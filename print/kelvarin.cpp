@@ -25,7 +25,8 @@ void ClearConnectLog(KelvarinContext& ctx) {
 
 void Main(KelvarinContext& ctx, KelvarinWindows& windows) {
   ClearConnectLog(ctx);
-  LoadPrinterSettings(ctx);
+  ctx.SettingsDir = WithTrailingSeparator(ctx.CurrentDir);
+  LoadPrinterSettings(ctx.SettingsDir, ctx.PrintSettings);
 
   PrintSettings& settings = ctx.PrintSettings;
   if (settings.PrinterName.empty()) {
@@ -42,7 +43,7 @@ void Main(KelvarinContext& ctx, KelvarinWindows& windows) {
   windows.RunPrinterChoice(ctx);
 
   // Saved whatever the outcome, so a choice made before Cancel is remembered.
-  SavePrinterSettings(ctx);
+  SavePrinterSettings(ctx.SettingsDir, ctx.PrintSettings);
   if (!ctx.Cancelled) OutputPrinter(ctx, settings.PrinterName, settings.Copies);
   windows.CloseProgress();
 }

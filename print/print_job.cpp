@@ -23,8 +23,8 @@ std::string OneLine(std::string text) {
 }
 
 void ReportFailure(KelvarinContext& ctx, int number, const std::string& description) {
-  WriteActionLog(ctx, "ERROR IN OutputPrinter ROUTINE: Error Number: " + std::to_string(number) +
-                          " Error Desc: " + OneLine(description));
+  ctx.Log.Write("ERROR IN OutputPrinter ROUTINE: Error Number: " + std::to_string(number) +
+                " Error Desc: " + OneLine(description));
   std::string phone = ctx.SupportPhone.empty() ? VORN_SUPPORT_PHONE : ctx.SupportPhone;
   ctx.Messages.Show(
       "There is a problem opening the Print File.  Please contact Orvalle at " + phone + ".",
@@ -32,7 +32,7 @@ void ReportFailure(KelvarinContext& ctx, int number, const std::string& descript
 }
 
 void PrintOneCopy(KelvarinContext& ctx, const std::string& printFilePath) {
-  auto log = [&ctx](const std::string& message) { WriteActionLog(ctx, message); };
+  auto log = [&ctx](const std::string& message) { ctx.Log.Write(message); };
   PrinterService& printer = ctx.Printers;
 
   std::string current;
@@ -86,7 +86,7 @@ void PrintOneCopy(KelvarinContext& ctx, const std::string& printFilePath) {
 }  // namespace
 
 void OutputPrinter(KelvarinContext& ctx, const std::string& printerName, std::int16_t copies) {
-  auto log = [&ctx](const std::string& message) { WriteActionLog(ctx, message); };
+  auto log = [&ctx](const std::string& message) { ctx.Log.Write(message); };
   PrinterService& printer = ctx.Printers;
   try {
     log("STARTING PRINTER OUTPUT");

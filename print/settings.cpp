@@ -10,7 +10,6 @@
 #include "common/line_reader.h"
 #include "common/number_parse.h"
 #include "common/run_error.h"
-#include "print/kelvarin_context.h"
 
 namespace vorn::print {
 
@@ -115,23 +114,23 @@ std::string FormatSettings(const PrintSettings& s) {
   return text;
 }
 
-void LoadPrinterSettings(KelvarinContext& ctx) {
-  ctx.SettingsDir = WithTrailingSeparator(ctx.CurrentDir);
+void LoadPrinterSettings(const std::string& folder, PrintSettings& settings) {
+  const std::string dir = WithTrailingSeparator(folder);
   std::string ignored;
-  if (!FileExists(ctx.SettingsDir, kSettingsFileName, ignored)) {
-    SavePrinterSettings(ctx);
+  if (!FileExists(dir, kSettingsFileName, ignored)) {
+    SavePrinterSettings(dir, settings);
     return;
   }
-  std::string path = ResolveFileName(ctx.SettingsDir, kSettingsFileName);
+  std::string path = ResolveFileName(dir, kSettingsFileName);
   std::ifstream in(NativePath(path), std::ios::binary);
   if (!in)
     throw FileError(std::make_error_code(std::errc::permission_denied), "Cannot open " + path);
-  ReadSettings(in, ctx.PrintSettings);
+  ReadSettings(in, settings);
 }
 
-void SavePrinterSettings(KelvarinContext& ctx) {
-  std::string path = ResolveFileName(ctx.SettingsDir, kSettingsFileName);
-  ReplaceFileContents(path, FormatSettings(ctx.PrintSettings));
+void SavePrinterSettings(const std::string& folder, const PrintSettings& settings) {
+  std::string path = ResolveFileName(WithTrailingSeparator(folder), kSettingsFileName);
+  ReplaceFileContents(path, FormatSettings(settings));
 }
 
 bool FileExists(std::string dir, const std::string& name, std::string& foundName) {

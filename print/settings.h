@@ -30,15 +30,13 @@ void ReadSettings(std::istream& in, PrintSettings& settings);
 // The ten lines of the file, each ended by CR LF.
 std::string FormatSettings(const PrintSettings& settings);
 
-struct KelvarinContext;
+// Fills `settings` from "Printer.inp" in `folder`, or creates the file from `settings` when it
+// is missing. Throws RunError when the file cannot be read.
+void LoadPrinterSettings(const std::string& folder, PrintSettings& settings);
 
-// Fills ctx.PrintSettings from "Printer.inp" in the current directory, or creates the file
-// when it is missing. Sets ctx.SettingsDir. Throws RunError when the file cannot be read.
-void LoadPrinterSettings(KelvarinContext& ctx);
-
-// Writes ctx.PrintSettings to "Printer.inp" in ctx.SettingsDir, replacing the file whole.
-// Throws RunError when it cannot be written; the old file then stays as it was.
-void SavePrinterSettings(KelvarinContext& ctx);
+// Writes `settings` to "Printer.inp" in `folder`, replacing the file whole. Throws RunError
+// when it cannot be written; the old file then stays as it was.
+void SavePrinterSettings(const std::string& folder, const PrintSettings& settings);
 
 // True when `dir` holds a normal file `name` (letter case ignored; "*" and "?" allowed in
 // `name`). An empty `name` asks whether `dir` itself exists. On a match with a wildcard,

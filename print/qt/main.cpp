@@ -31,12 +31,15 @@ int main(int argc, char* argv[]) {
   vorn::print::QtPrinterService printers;
   vorn::gui::QtMessageBoxes messages("Kelvarin");
   vorn::SystemClock clock;
-  vorn::print::KelvarinContext ctx(printers, messages, clock);
-  ctx.DayHalves = {DayHalf(QLocale::system().amText(), "AM"),
-                   DayHalf(QLocale::system().pmText(), "PM")};
   try {
-    ctx.CurrentDir = vorn::CurrentDirectory();
-    ctx.AppDir = vorn::ApplicationDirectory();
+    const std::string currentDir = vorn::CurrentDirectory();
+    const vorn::print::ActionLog log(
+        clock,
+        {DayHalf(QLocale::system().amText(), "AM"), DayHalf(QLocale::system().pmText(), "PM")},
+        vorn::ApplicationDirectory());
+    vorn::print::KelvarinContext ctx(printers, messages, log);
+    ctx.CurrentDir = currentDir;
+    ctx.AppDir = log.Folder();
     vorn::gui::QtFormHost host([&messages] { vorn::gui::EndWithRunErrorReport(messages); });
     vorn::print::KelvarinForms windows(host);
     vorn::print::Main(ctx, windows);

@@ -26,45 +26,41 @@ TEST(FormatLogTimestampTest, UsesTheTwelveHourClock) {
             "2026-12-07 04:05:28 nachm.");
 }
 
-class WriteActionLogTest : public ::testing::Test {
+class ActionLogTest : public ::testing::Test {
  protected:
-  WriteActionLogTest() : ctx(printers, messages, clock) { ctx.AppDir = dir.path(); }
-
   TempDir dir;
-  testing::RecordingPrinterService printers;
-  testing::RecordingMessages messages;
   testing::FixedClock clock;
-  KelvarinContext ctx;
+  ActionLog log{clock, {}, dir.path()};
 };
 
-TEST_F(WriteActionLogTest, CreatesTheLogAndAppendsOneLinePerEntry) {
+TEST_F(ActionLogTest, CreatesTheLogAndAppendsOneLinePerEntry) {
   clock.now = {2004, 3, 24, 0, 30, 0};
-  EXPECT_TRUE(WriteActionLog(ctx, "STARTING PRINTER OUTPUT"));
+  EXPECT_TRUE(log.Write("STARTING PRINTER OUTPUT"));
   clock.now = {2004, 3, 24, 13, 5, 0};
-  EXPECT_TRUE(WriteActionLog(ctx, ""));
+  EXPECT_TRUE(log.Write(""));
   EXPECT_EQ(ReadFile(dir / "actionlog.txt"),
             "2004-03-24 12:30:00 AM - STARTING PRINTER OUTPUT\r\n"
             "2004-03-24 01:05:00 PM - \r\n");
 }
 
-TEST_F(WriteActionLogTest, AppendsToALogFoundUnderAnotherCase) {
+TEST_F(ActionLogTest, AppendsToALogFoundUnderAnotherCase) {
   WriteFile(dir / "ActionLog.TXT", "old\r\n");
-  EXPECT_TRUE(WriteActionLog(ctx, "X"));
+  EXPECT_TRUE(log.Write("X"));
   EXPECT_EQ(ReadFile(dir / "ActionLog.TXT"), "old\r\n2004-03-24 04:05:28 PM - X\r\n");
 }
 
-TEST_F(WriteActionLogTest, AReadOnlyLogGetsNoEntry) {
+TEST_F(ActionLogTest, AReadOnlyLogGetsNoEntry) {
   WriteFile(dir / "actionlog.txt", "old\r\n");
   vorn::testing::MakeReadOnly(dir / "actionlog.txt");
-  EXPECT_FALSE(WriteActionLog(ctx, "X"));
+  EXPECT_FALSE(log.Write("X"));
   EXPECT_EQ(ReadFile(dir / "actionlog.txt"), "old\r\n");
 }
 
-TEST_F(WriteActionLogTest, FailuresAreSwallowed) {
+TEST_F(ActionLogTest, FailuresAreSwallowed) {
   std::filesystem::create_directory(dir / "actionlog.txt");
-  EXPECT_FALSE(WriteActionLog(ctx, "X"));
-  ctx.AppDir = dir / "missing";
-  EXPECT_FALSE(WriteActionLog(ctx, "X"));
+  EXPECT_FALSE(log.Write("X"));
+  const ActionLog elsewhere(clock, {}, dir / "missing");
+  EXPECT_FALSE(elsewhere.Write("X"));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "common/file_names.h"
 #include "common/run_error.h"
 #include "tests/print/fakes.h"
 #include "tests/support/temp_dir.h"
@@ -36,7 +37,7 @@ class RecordingWindows : public KelvarinWindows {
 
 class MainTest : public ::testing::Test {
  protected:
-  MainTest() : ctx(printers, messages, clock) {
+  MainTest() : ctx(printers, messages, log) {
     ctx.CurrentDir = work.path();
     ctx.AppDir = app.path();
   }
@@ -46,6 +47,7 @@ class MainTest : public ::testing::Test {
   testing::RecordingPrinterService printers;
   testing::RecordingMessages messages;
   testing::FixedClock clock;
+  ActionLog log{clock, {}, app.path()};
   KelvarinContext ctx;
   RecordingWindows windows;
 };
@@ -71,6 +73,7 @@ TEST_F(MainTest, FirstRunInAnEmptyFolderUsesTheDefaults) {
             (std::vector<std::string>{"ShowProgress", "RunPrinterChoice", "CloseProgress"}));
   EXPECT_EQ(ReadFile(work / "Printer.inp"),
             "\r\nOffice Laser\r\n\r\nN\r\nN\r\nCourier New\r\n1\r\n0\r\n---\r\n***\r\n");
+  EXPECT_EQ(ctx.SettingsDir, work.path() + PathSeparator());
   // No print file: the job reports it.
   EXPECT_EQ(messages.shown.size(), 1u);
 }

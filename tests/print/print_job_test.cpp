@@ -21,7 +21,7 @@ using Pages = std::vector<std::vector<std::string>>;
 
 class OutputPrinterTest : public ::testing::Test {
  protected:
-  OutputPrinterTest() : ctx(printers, messages, clock) {
+  OutputPrinterTest() : ctx(printers, messages, log) {
     ctx.CurrentDir = work.path();
     ctx.AppDir = app.path();
     ctx.SupportPhone = "1-800-555-0199";
@@ -51,6 +51,7 @@ class OutputPrinterTest : public ::testing::Test {
   testing::RecordingPrinterService printers;
   testing::RecordingMessages messages;
   testing::FixedClock clock;
+  ActionLog log{clock, {}, app.path()};
   KelvarinContext ctx;
 };
 

@@ -7,8 +7,6 @@
 
 #include "common/file_names.h"
 #include "common/run_error.h"
-#include "print/kelvarin_context.h"
-#include "tests/print/fakes.h"
 #include "tests/support/temp_dir.h"
 
 namespace vorn::print {
@@ -112,28 +110,22 @@ TEST(FormatSettingsTest, RoundTripKeepsTheUninterpretedValues) {
 
 class SettingsFileTest : public ::testing::Test {
  protected:
-  SettingsFileTest() : ctx(printers, messages, clock) { ctx.CurrentDir = dir.path(); }
-
   TempDir dir;
-  testing::RecordingPrinterService printers;
-  testing::RecordingMessages messages;
-  testing::FixedClock clock;
-  KelvarinContext ctx;
+  PrintSettings settings;
 };
 
 TEST_F(SettingsFileTest, MissingFileIsCreatedEmpty) {
-  LoadPrinterSettings(ctx);
-  EXPECT_EQ(ctx.SettingsDir, dir.path() + PathSeparator());
+  LoadPrinterSettings(dir.path(), settings);
   EXPECT_EQ(ReadFile(dir / "Printer.inp"), "\r\n\r\n\r\nN\r\nN\r\n\r\n0\r\n0\r\n---\r\n***\r\n");
-  EXPECT_EQ(ctx.PrintSettings, PrintSettings{});
+  EXPECT_EQ(settings, PrintSettings{});
 }
 
 TEST_F(SettingsFileTest, LoadsAndSavesUnderTheFilesOwnName) {
   WriteFile(dir / "PRINTER.INP", "\r\nFront Desk\r\n");
-  LoadPrinterSettings(ctx);
-  EXPECT_EQ(ctx.PrintSettings.PrinterName, "Front Desk");
-  ctx.PrintSettings.Copies = 2;
-  SavePrinterSettings(ctx);
+  LoadPrinterSettings(dir.path(), settings);
+  EXPECT_EQ(settings.PrinterName, "Front Desk");
+  settings.Copies = 2;
+  SavePrinterSettings(dir.path(), settings);
   if (vorn::testing::kCaseSensitiveFiles) {
     EXPECT_FALSE(std::filesystem::exists(dir / "Printer.inp"));
   }
@@ -143,22 +135,22 @@ TEST_F(SettingsFileTest, LoadsAndSavesUnderTheFilesOwnName) {
 
 TEST_F(SettingsFileTest, ZeroByteFileReadsAsNoLines) {
   WriteFile(dir / "Printer.inp", "");
-  LoadPrinterSettings(ctx);
-  EXPECT_EQ(ctx.PrintSettings, PrintSettings{});
+  LoadPrinterSettings(dir.path(), settings);
+  EXPECT_EQ(settings, PrintSettings{});
 }
 
 TEST_F(SettingsFileTest, ReadOnlyFileEndsTheRunAndStaysAsItWas) {
   WriteFile(dir / "Printer.inp", "\r\nFront Desk\r\n");
   vorn::testing::MakeReadOnly(dir / "Printer.inp");
-  LoadPrinterSettings(ctx);
-  ctx.PrintSettings.Copies = 5;
-  EXPECT_THROW(SavePrinterSettings(ctx), RunError);
+  LoadPrinterSettings(dir.path(), settings);
+  settings.Copies = 5;
+  EXPECT_THROW(SavePrinterSettings(dir.path(), settings), RunError);
   EXPECT_EQ(ReadFile(dir / "Printer.inp"), "\r\nFront Desk\r\n");
 }
 
 TEST_F(SettingsFileTest, AFolderNamedLikeTheFileEndsTheRun) {
   std::filesystem::create_directory(dir / "Printer.inp");
-  EXPECT_THROW(LoadPrinterSettings(ctx), RunError);
+  EXPECT_THROW(LoadPrinterSettings(dir.path(), settings), RunError);
 }
 
 TEST_F(SettingsFileTest, ALinkedFileIsReadAndTheLinkReplacedByTheSavedFile) {
@@ -167,10 +159,10 @@ TEST_F(SettingsFileTest, ALinkedFileIsReadAndTheLinkReplacedByTheSavedFile) {
   std::error_code ec;
   std::filesystem::create_symlink(elsewhere / "shared.inp", dir / "Printer.inp", ec);
   if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
-  LoadPrinterSettings(ctx);
-  EXPECT_EQ(ctx.PrintSettings.PrinterName, "Front Desk");
+  LoadPrinterSettings(dir.path(), settings);
+  EXPECT_EQ(settings.PrinterName, "Front Desk");
   // Saving writes a file of its own in the folder and never through the link.
-  SavePrinterSettings(ctx);
+  SavePrinterSettings(dir.path(), settings);
   EXPECT_FALSE(std::filesystem::is_symlink(dir / "Printer.inp"));
   EXPECT_EQ(ReadFile(dir / "Printer.inp"),
             "\r\nFront Desk\r\n\r\nN\r\nN\r\n\r\n0\r\n0\r\n---\r\n***\r\n");

@@ -46,7 +46,7 @@ ProductEntry Entry(const std::string& path) { return {"Vorn Program 03", "PROG03
 
 // One Kelvarin run's context in `dir`, logging into its own application folder.
 struct KelvarinRun {
-  explicit KelvarinRun(const std::string& dir) : ctx(printers, messages, clock) {
+  explicit KelvarinRun(const std::string& dir) : ctx(printers, messages, log) {
     ctx.CurrentDir = dir;
     ctx.SettingsDir = dir + "/";
     ctx.AppDir = app.path();
@@ -64,6 +64,7 @@ struct KelvarinRun {
   RecordingPrinterService printers;
   RecordingMessages messages;
   FixedClock clock;
+  print::ActionLog log{clock, {}, app.path()};
   KelvarinContext ctx;
 };
 
@@ -85,8 +86,9 @@ TEST(FullDisk, SavingSettingsOnAFullDiskThrowsAndKeepsTheOldFile) {
   disk.Fill();
   KelvarinRun run(disk.path());
   run.ctx.PrintSettings.Line1Text = "a longer first line than before";
-  EXPECT_EQ(ThrownNumber([&] { print::SavePrinterSettings(run.ctx); }),
-            static_cast<int>(ErrorNumber::kDiskFull));
+  EXPECT_EQ(
+      ThrownNumber([&] { print::SavePrinterSettings(run.ctx.SettingsDir, run.ctx.PrintSettings); }),
+      static_cast<int>(ErrorNumber::kDiskFull));
   EXPECT_EQ(ReadFile(disk / "Printer.inp"), kOldSettings);
   EXPECT_EQ(OtherEntries(disk.path(), {"Printer.inp", "filler"}), std::vector<std::string>{});
 }
@@ -115,8 +117,9 @@ TEST(FullDisk, SavingSettingsPastTheFileSizeLimitThrowsAndKeepsTheOldFile) {
   ChildOutcome outcome = RunInChild(
       [&] {
         run.ctx.PrintSettings.Line1Text = std::string(200, 'x');
-        return ThrownNumber([&] { print::SavePrinterSettings(run.ctx); }) ==
-                       static_cast<int>(ErrorNumber::kDiskFull)
+        return ThrownNumber([&] {
+                 print::SavePrinterSettings(run.ctx.SettingsDir, run.ctx.PrintSettings);
+               }) == static_cast<int>(ErrorNumber::kDiskFull)
                    ? 0
                    : 1;
       },
@@ -188,8 +191,9 @@ TEST_F(ReadOnlyFolder, KelvarinEndsWithTheRunErrorWhenSavingAndPrintsNothing) {
 
 TEST_F(ReadOnlyFolder, AMissingSettingsFileThatCannotBeCreatedEndsTheRun) {
   KelvarinRun run(disk_ / "empty");
-  EXPECT_EQ(ThrownNumber([&] { print::LoadPrinterSettings(run.ctx); }),
-            static_cast<int>(ErrorNumber::kPermissionDenied));
+  EXPECT_EQ(
+      ThrownNumber([&] { print::LoadPrinterSettings(run.ctx.CurrentDir, run.ctx.PrintSettings); }),
+      static_cast<int>(ErrorNumber::kPermissionDenied));
   EXPECT_FALSE(fs::exists(disk_ / "empty/Printer.inp"));
 }
 
@@ -223,7 +227,8 @@ TEST(ReadOnlyFolderForAUser, SavingAndPatchingFailAndKeepTheFiles) {
   KelvarinRun run(dir.path());
   ChildOutcome outcome = RunInChild([&] {
     if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 3;
-    int saved = ThrownNumber([&] { print::SavePrinterSettings(run.ctx); });
+    int saved = ThrownNumber(
+        [&] { print::SavePrinterSettings(run.ctx.SettingsDir, run.ctx.PrintSettings); });
     RecordingStatusList list;
     SetPrinterPort(Entry(dir / "PROG03.DTA"), list);
     if (saved != static_cast<int>(ErrorNumber::kPermissionDenied)) return 1;
@@ -287,7 +292,8 @@ TEST(PrintFile, RemovedBeforeTheSecondCopyIsReportedAfterTheFirstCopy) {
   RemovingPrinter printers(dir / "VORN.PRN");
   RecordingMessages messages;
   FixedClock clock;
-  KelvarinContext ctx(printers, messages, clock);
+  const print::ActionLog actionLog(clock, {}, app.path());
+  KelvarinContext ctx(printers, messages, actionLog);
   ctx.CurrentDir = dir.path();
   ctx.AppDir = app.path();
   ctx.SupportPhone = "(555) 010-0000";

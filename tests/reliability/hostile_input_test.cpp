@@ -75,7 +75,7 @@ void WriteRepeated(const std::string& path, const std::string& head, char fill, 
 
 struct Kelvarin {
   explicit Kelvarin(const std::string& dir, print::PrinterService& printers)
-      : ctx(printers, messages, clock) {
+      : ctx(printers, messages, log) {
     ctx.CurrentDir = dir;
     ctx.AppDir = app.path();
     ctx.PrintSettings.FontName = "Courier New";
@@ -83,6 +83,7 @@ struct Kelvarin {
   TempDir app;
   RecordingMessages messages;
   FixedClock clock;
+  print::ActionLog log{clock, {}, app.path()};
   KelvarinContext ctx;
 };
 
@@ -93,20 +94,36 @@ PrintSettings ExpectedSettings(const std::string& bytes) {
   for (std::string line : fuzz::ReferenceLines(bytes)) {
     if (++counter > 32767) break;
     auto first = line.find_first_not_of(' ');
-    line = first == std::string::npos ? "" : line.substr(first, line.find_last_not_of(' ') - first + 1);
+    line = first == std::string::npos ? ""
+                                      : line.substr(first, line.find_last_not_of(' ') - first + 1);
     if (line == "***" || line == "---") break;
     switch (counter) {
-      case 1: s.Line1Text = line; break;
-      case 2: s.PrinterName = line; break;
-      case 3: s.Line3Text = line; break;
-      case 4: s.Line4Flag = line == "Y" || line == "y"; break;
-      case 5: s.Line5Flag = line == "Y" || line == "y"; break;
-      case 6: s.FontName = line; break;
+      case 1:
+        s.Line1Text = line;
+        break;
+      case 2:
+        s.PrinterName = line;
+        break;
+      case 3:
+        s.Line3Text = line;
+        break;
+      case 4:
+        s.Line4Flag = line == "Y" || line == "y";
+        break;
+      case 5:
+        s.Line5Flag = line == "Y" || line == "y";
+        break;
+      case 6:
+        s.FontName = line;
+        break;
       case 7:
         if (auto c = RoundToInt16(LeadingNumber(line))) s.Copies = *c;
         break;
-      case 8: s.Line8Number = LeadingNumber(line); break;
-      default: break;
+      case 8:
+        s.Line8Number = LeadingNumber(line);
+        break;
+      default:
+        break;
     }
   }
   return s;
@@ -125,9 +142,10 @@ TEST(HostileSettings, RandomBytesAreReadAsLinesAndWrittenBackWhole) {
     RecordingPrinterService printers;
     Kelvarin run(dir.path(), printers);
     run.ctx.PrintSettings = {};
-    ASSERT_NO_THROW(print::LoadPrinterSettings(run.ctx)) << "round " << round;
+    ASSERT_NO_THROW(print::LoadPrinterSettings(run.ctx.CurrentDir, run.ctx.PrintSettings))
+        << "round " << round;
     ASSERT_EQ(run.ctx.PrintSettings, ExpectedSettings(bytes)) << "round " << round;
-    ASSERT_NO_THROW(print::SavePrinterSettings(run.ctx));
+    ASSERT_NO_THROW(print::SavePrinterSettings(run.ctx.CurrentDir, run.ctx.PrintSettings));
     ASSERT_EQ(ReadFile(dir / "Printer.inp"), print::FormatSettings(run.ctx.PrintSettings));
   }
 }
@@ -140,13 +158,13 @@ TEST(HostileSettings, NulBytesAreKeptInTheTextsAndWrittenBackByteForByte) {
   RecordingPrinterService printers;
   Kelvarin run(dir.path(), printers);
   run.ctx.PrintSettings = {};
-  print::LoadPrinterSettings(run.ctx);
+  print::LoadPrinterSettings(run.ctx.CurrentDir, run.ctx.PrintSettings);
   EXPECT_EQ(run.ctx.PrintSettings.Line1Text, "\0first\0"s);
   EXPECT_EQ(run.ctx.PrintSettings.PrinterName, "Office\0Laser"s);
   EXPECT_EQ(run.ctx.PrintSettings.FontName, "Cour\0ier"s);
   EXPECT_EQ(run.ctx.PrintSettings.Copies, 2);
   EXPECT_EQ(run.ctx.PrintSettings.Line8Number, 7.0);
-  print::SavePrinterSettings(run.ctx);
+  print::SavePrinterSettings(run.ctx.CurrentDir, run.ctx.PrintSettings);
   EXPECT_EQ(ReadFile(dir / "Printer.inp"),
             "\0first\0\r\nOffice\0Laser\r\n\0\r\nY\r\nN\r\nCour\0ier\r\n2\r\n7\r\n---\r\n***\r\n"s);
 }
@@ -159,15 +177,16 @@ TEST(HostileSettings, OneHundredMegabyteLineIsReadWithMemoryBoundedByTheLine) {
   Kelvarin run(dir.path(), printers);
   ChildOutcome outcome = RunInChild([&] {
     run.ctx.PrintSettings = {};
-    print::LoadPrinterSettings(run.ctx);
+    print::LoadPrinterSettings(run.ctx.CurrentDir, run.ctx.PrintSettings);
     const PrintSettings& s = run.ctx.PrintSettings;
     // Checked without a second copy, so that the memory measured is the reader's.
-    bool whole = s.Line1Text.size() == kLine &&
-                 std::all_of(s.Line1Text.begin(), s.Line1Text.end(), [](char c) { return c == 'P'; });
+    bool whole = s.Line1Text.size() == kLine && std::all_of(s.Line1Text.begin(), s.Line1Text.end(),
+                                                            [](char c) { return c == 'P'; });
     return whole && s.PrinterName == "Front Desk" && s.Line4Flag ? 0 : 1;
   });
   EXPECT_EQ(outcome.status, 0);
-  std::printf("peak memory growth reading one 100 MB line: %ld MiB\n", outcome.peakGrowthKiB / kMiB);
+  std::printf("peak memory growth reading one 100 MB line: %ld MiB\n",
+              outcome.peakGrowthKiB / kMiB);
   EXPECT_LT(outcome.peakGrowthKiB, 1024 * kMiB);
 }
 
@@ -185,7 +204,7 @@ TEST(HostileSettings, TenMillionLinesStopAtTheLineLimitInLittleMemoryAndTime) {
   auto start = std::chrono::steady_clock::now();
   ChildOutcome outcome = RunInChild([&] {
     run.ctx.PrintSettings = {};
-    print::LoadPrinterSettings(run.ctx);
+    print::LoadPrinterSettings(run.ctx.CurrentDir, run.ctx.PrintSettings);
     const PrintSettings& s = run.ctx.PrintSettings;
     return s.PrinterName == "Front Desk" && s.FontName == "Arial" && s.Copies == 4 &&
                    s.Line8Number == 0.25 && s.Line4Flag && !s.Line5Flag
@@ -194,7 +213,8 @@ TEST(HostileSettings, TenMillionLinesStopAtTheLineLimitInLittleMemoryAndTime) {
   });
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_EQ(outcome.status, 0);
-  std::printf("10,000,008 lines: peak memory growth %ld KiB, %.2f s\n", outcome.peakGrowthKiB, seconds);
+  std::printf("10,000,008 lines: peak memory growth %ld KiB, %.2f s\n", outcome.peakGrowthKiB,
+              seconds);
   EXPECT_LT(outcome.peakGrowthKiB, 64 * kMiB);
   EXPECT_LT(seconds, 30.0);
 }
@@ -249,13 +269,13 @@ TEST(HostilePrintFile, OneHundredMegabyteLinePrintsWithMemoryBoundedByTheLine) {
   ChildOutcome outcome = RunInChild([&] {
     print::OutputPrinter(run.ctx, "Front Desk", 1);
     bool ok = run.messages.shown.empty() && printers.lines == 1 && printers.bytes == kLine &&
-              printers.hash == HashOfRepeated('Q', kLine) &&
-              printers.documents == 1;
+              printers.hash == HashOfRepeated('Q', kLine) && printers.documents == 1;
     return ok ? 0 : 1;
   });
   EXPECT_EQ(outcome.status, 0);
   EXPECT_FALSE(fs::exists(dir / "VORN.PRN"));
-  std::printf("peak memory growth printing one 100 MB line: %ld MiB\n", outcome.peakGrowthKiB / kMiB);
+  std::printf("peak memory growth printing one 100 MB line: %ld MiB\n",
+              outcome.peakGrowthKiB / kMiB);
   EXPECT_LT(outcome.peakGrowthKiB, 1024 * kMiB);
 }
 
@@ -284,7 +304,8 @@ TEST(HostileDataFile, FiftyMegabyteSettingLineIsPatchedWithMemoryBoundedByTheFil
     return list.items == std::vector<std::string>{"Vorn Program 03 printer port set...ok"} ? 0 : 1;
   });
   EXPECT_EQ(outcome.status, 0);
-  EXPECT_EQ(ReadFile(dir / "PROG03.DTA"), "one\r\ntwo\r\n" + std::string(kLine, 'D') + "4\r\nfour\r\n");
+  EXPECT_EQ(ReadFile(dir / "PROG03.DTA"),
+            "one\r\ntwo\r\n" + std::string(kLine, 'D') + "4\r\nfour\r\n");
   std::printf("peak memory growth patching a 50 MB line: %ld MiB\n", outcome.peakGrowthKiB / kMiB);
   EXPECT_LT(outcome.peakGrowthKiB, 768 * kMiB);
 }
@@ -367,7 +388,8 @@ TEST_F(HostileTree, FiveThousandFoldersDeepAreWalkedWithFewHandles) {
   // file stays as it was.
   RecordingStatusList list;
   SetPrinterPort({"Vorn Program 01", "PROG01.DTA", 1, found_}, list);
-  EXPECT_EQ(list.items, std::vector<std::string>{"Vorn Program 01 printer port could NOT be set..."});
+  EXPECT_EQ(list.items,
+            std::vector<std::string>{"Vorn Program 01 printer port could NOT be set..."});
   deepest = MakeFolderChain(Vorn().string(), "d", kDepth);
   char bytes[16] = {};
   int in = ::openat(deepest, "PROG01.DTA", O_RDONLY | O_CLOEXEC);

@@ -139,7 +139,8 @@ class SpoolerFault : public ::testing::TestWithParam<int> {
     FaultInjectingPrinterService printers(real, queue_, GetParam(), inject);
     print::testing::RecordingMessages messages;
     print::testing::FixedClock clock;
-    print::KelvarinContext ctx(printers, messages, clock);
+    const print::ActionLog log(clock, {}, app_.path());
+    print::KelvarinContext ctx(printers, messages, log);
     ctx.CurrentDir = work_.path();
     ctx.AppDir = app_.path();
     ctx.SupportPhone = "(555) 010-0000";

@@ -8,6 +8,7 @@
 #include "print/kelvarin_context.h"
 #include "recording_message_boxes.h"
 #include "scripted_form_host.h"
+#include "temp_dir.h"
 
 namespace vorn::print::testing {
 
@@ -46,7 +47,9 @@ struct DialogBed {
   RecordingPrinterService printers;
   ::vorn::testing::RecordingMessageBoxes messages{log};
   FixedClock clock;
-  KelvarinContext ctx{printers, messages, clock};
+  ::vorn::testing::TempDir app;  // the dialogs write no log; any entry would land here
+  ActionLog actionLog{clock, {}, app.path()};
+  KelvarinContext ctx{printers, messages, actionLog};
   ::vorn::testing::ScriptedFormHost host{log};
   KelvarinForms forms{host};
 };
