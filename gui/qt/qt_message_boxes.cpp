@@ -9,20 +9,10 @@ MessageAnswer QtMessageBoxes::Show(const std::string& text, MessageIcon icon,
   QMessageBox box;
   box.setWindowTitle(title_);
   box.setText(QString::fromStdString(text));
-  switch (icon) {
-    case MessageIcon::kNone:
-      box.setIcon(QMessageBox::NoIcon);
-      break;
-    case MessageIcon::kInformation:
-      box.setIcon(QMessageBox::Information);
-      break;
-    case MessageIcon::kWarning:
-      box.setIcon(QMessageBox::Warning);
-      break;
-    case MessageIcon::kCritical:
-      box.setIcon(QMessageBox::Critical);
-      break;
-  }
+  // In the order of MessageIcon.
+  static constexpr QMessageBox::Icon kIcons[] = {QMessageBox::NoIcon, QMessageBox::Information,
+                                                 QMessageBox::Warning, QMessageBox::Critical};
+  box.setIcon(kIcons[static_cast<int>(icon)]);
   if (buttons == MessageButtons::kOkCancel) {
     box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Ok);

@@ -1,18 +1,13 @@
 #include "print/forms/frm_controls.h"
 
 namespace vorn::print {
-
-using forms::ControlKind;
-using forms::ControlLayout;
-using forms::TextAlign;
-
 namespace {
 
 // name, kind, caption, container, left, top, width, height, tab index, alignment, word wrap,
 // display only, enabled, visible, font
-const ControlLayout kControls[] = {
+const forms::ControlLayout kControls[] = {
     {"lblMsg",
-     ControlKind::kLabel,
+     forms::ControlKind::kLabel,
      "Printing VORN Quote.  Please wait.....",
      nullptr,
      540,
@@ -20,7 +15,7 @@ const ControlLayout kControls[] = {
      5175,
      435,
      0,
-     TextAlign::kCentre,
+     forms::TextAlign::kCentre,
      false,
      false,
      true,

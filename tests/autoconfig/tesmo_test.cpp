@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "common/run_error_report.h"
 #include "fake_tree_search.h"
 #include "recording_status_window.h"
 #include "temp_dir.h"
@@ -133,19 +132,6 @@ TEST_F(MainTest, AFailureBeforeTheWindowIsShownWarnsAndShowsNoWindow) {
   Run("/d");
   EXPECT_THAT(events_, ElementsAre(std::string("message:") + testing::kConfirmText,
                                    std::string("message:") + testing::kFailureText));
-}
-
-TEST(ReportRunError, ShowsNumberAndDescriptionInACriticalBoxAndOnTheErrorStream) {
-  testing::RecordingMessageBoxes boxes;
-  std::ostringstream err;
-  int status =
-      ReportRunError(RunError(ErrorNumber::kFileNotFound, "File not found: kelvarin"), boxes, err);
-  EXPECT_NE(status, 0);
-  ASSERT_EQ(boxes.shown.size(), 1u);
-  EXPECT_EQ(boxes.shown[0].text, "Run-time error '53':\n\nFile not found: kelvarin");
-  EXPECT_EQ(boxes.shown[0].icon, MessageIcon::kCritical);
-  EXPECT_EQ(boxes.shown[0].buttons, MessageButtons::kOk);
-  EXPECT_EQ(err.str(), "Run-time error '53':\n\nFile not found: kelvarin\n");
 }
 
 }  // namespace
