@@ -394,22 +394,30 @@ void FormWindowTest::typingInAComboBoxPicksNothing() {
 }
 
 void FormWindowTest::enterAndEscapePressNothing_data() {
+  QTest::addColumn<const FormLayout*>("layout");
   QTest::addColumn<QString>("focus");
   QTest::addColumn<int>("key");
-  for (const char* control : {"cmbPrinter", "txtCopies", "btnOK", "btnCancel", "btnFont"}) {
-    const bool button = control[0] == 'b';
-    for (auto [keyName, key] :
-         {std::pair{"Return", Qt::Key_Return}, std::pair{"Enter", Qt::Key_Enter},
-          std::pair{"Escape", Qt::Key_Escape}})
-      if (!button || key == Qt::Key_Escape)
-        QTest::addRow("%s %s", control, keyName) << QString::fromLatin1(control) << int(key);
-  }
+  const std::pair<const FormLayout*, std::vector<const char*>> forms[] = {
+      {&vorn::print::frmPrinterChoice::kLayout,
+       {"cmbPrinter", "txtCopies", "btnOK", "btnCancel", "btnFont"}},
+      {&vorn::print::frmPrinterFont::kLayout, {"cmbFont", "btnOK", "btnCancel"}}};
+  for (const auto& [layout, controls] : forms)
+    for (const char* control : controls) {
+      const bool button = control[0] == 'b';
+      for (auto [keyName, key] :
+           {std::pair{"Return", Qt::Key_Return}, std::pair{"Enter", Qt::Key_Enter},
+            std::pair{"Escape", Qt::Key_Escape}})
+        if (!button || key == Qt::Key_Escape)
+          QTest::addRow("%s %s %s", layout->Name, control, keyName)
+              << layout << QString::fromLatin1(control) << int(key);
+    }
 }
 
 void FormWindowTest::enterAndEscapePressNothing() {
+  QFETCH(const FormLayout*, layout);
   QFETCH(QString, focus);
   QFETCH(int, key);
-  RecordingForm form(vorn::print::frmPrinterChoice::kLayout);
+  RecordingForm form(*layout);
   vorn::gui::FormWindow window(form, [] {});
   window.show();
   QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -422,19 +430,28 @@ void FormWindowTest::enterAndEscapePressNothing() {
 }
 
 void FormWindowTest::enterPressesTheFocusedButton_data() {
+  QTest::addColumn<const FormLayout*>("layout");
   QTest::addColumn<QString>("button");
   QTest::addColumn<int>("key");
-  for (const char* button : {"btnOK", "btnCancel", "btnFont"})
-    for (auto [keyName, key] :
-         {std::pair{"Return", Qt::Key_Return}, std::pair{"Enter", Qt::Key_Enter}})
-      QTest::addRow("%s %s", button, keyName) << QString::fromLatin1(button) << int(key);
+  const std::pair<const FormLayout*, std::vector<const char*>> forms[] = {
+      {&vorn::print::frmPrinterChoice::kLayout, {"btnOK", "btnCancel", "btnFont"}},
+      {&vorn::print::frmPrinterFont::kLayout, {"btnOK", "btnCancel"}},
+      {&vorn::autoconfig::frmMain::kLayout, {"cmdClose"}}};
+  for (const auto& [layout, buttons] : forms)
+    for (const char* button : buttons)
+      for (auto [keyName, key] :
+           {std::pair{"Return", Qt::Key_Return}, std::pair{"Enter", Qt::Key_Enter}})
+        QTest::addRow("%s %s %s", layout->Name, button, keyName)
+            << layout << QString::fromLatin1(button) << int(key);
 }
 
 void FormWindowTest::enterPressesTheFocusedButton() {
+  QFETCH(const FormLayout*, layout);
   QFETCH(QString, button);
   QFETCH(int, key);
-  RecordingForm form(vorn::print::frmPrinterChoice::kLayout);
+  RecordingForm form(*layout);
   vorn::gui::FormWindow window(form, [] {});
+  window.Control(button.toStdString())->setEnabled(true);  // Close, once the run has ended
   window.show();
   QVERIFY(QTest::qWaitForWindowActive(&window));
   PressKeyIn(window, button.toLatin1().constData(), Qt::Key(key));
