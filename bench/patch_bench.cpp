@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
   fs::copy_file(argv[1], oursFile, fs::copy_options::overwrite_existing);
   fs::copy_file(argv[1], sedFile, fs::copy_options::overwrite_existing);
 
-  vorn::autoconfig::ProductEntry entry{"Vorn Program 01", "PROG01.DTA", 13, oursFile};
+  vorn::autoconfig::ProductEntry entry{"Vorn Program 01", "PROG01.DTA", 13, oursFile, {}};
   KeptItems items;
   // Line 13's last character before CR LF becomes 4, as the ordinary rule does.
   const std::vector<std::string> sed = {"sed", "-i", "13s/.\\r$/4\\r/", sedFile};

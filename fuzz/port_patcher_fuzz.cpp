@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     fs::perm_options::remove);
 
   vorn::autoconfig::ProductEntry entry{"Vorn Program", quoted ? "PROG07.DTA" : "PROG01.DTA",
-                                       static_cast<std::int16_t>(settingLine), file.string()};
+                                       static_cast<std::int16_t>(settingLine), file.string(), {}};
   Items list;
   vorn::autoconfig::SetPrinterPort(entry, list);
 

@@ -21,7 +21,7 @@ constexpr char kFailed[] = "Vorn Program 03 printer port could NOT be set...";
 
 ProductEntry Entry(const std::string& data_file_name, std::int16_t setting_line,
                    const fs::path& found) {
-  return ProductEntry{"Vorn Program 03", data_file_name, setting_line, found.string()};
+  return ProductEntry{"Vorn Program 03", data_file_name, setting_line, found.string(), {}};
 }
 
 // The folder holds nothing but the data file: no temporary file was left behind.

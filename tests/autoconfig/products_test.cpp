@@ -82,14 +82,14 @@ class FindProductTest : public ::testing::Test {
 TEST_F(FindProductTest, SearchesTheVornFolderOfTheDriveAsGiven) {
   search_.files["PROG03.DTA"] = "/mnt/d/vorn/x/PROG03.DTA";
   ctx_.InstallDrive = "d";
-  ProductEntry entry{"Vorn Program 03", "PROG03.DTA", 1, ""};
+  ProductEntry entry{"Vorn Program 03", "PROG03.DTA", 1, "", {}};
   EXPECT_TRUE(FindProduct(ctx_, entry));
   EXPECT_EQ(entry.FoundPath, "/mnt/d/vorn/x/PROG03.DTA");
   EXPECT_THAT(search_.calls, ::testing::ElementsAre("d:\\vorn\\|PROG03.DTA"));
 }
 
 TEST_F(FindProductTest, AnEmptyDriveGivesARootWithoutLetter) {
-  ProductEntry entry{"Vorn Program 01", "PROG01.DTA", 13, ""};
+  ProductEntry entry{"Vorn Program 01", "PROG01.DTA", 13, "", {}};
   EXPECT_FALSE(FindProduct(ctx_, entry));
   EXPECT_EQ(entry.FoundPath, "");
   EXPECT_THAT(search_.calls, ::testing::ElementsAre(":\\vorn\\|PROG01.DTA"));
@@ -97,7 +97,7 @@ TEST_F(FindProductTest, AnEmptyDriveGivesARootWithoutLetter) {
 
 TEST_F(FindProductTest, NotFoundLeavesFoundPathAsItWas) {
   ctx_.InstallDrive = "E";
-  ProductEntry entry{"Vorn Program 01", "PROG01.DTA", 13, ""};
+  ProductEntry entry{"Vorn Program 01", "PROG01.DTA", 13, "", {}};
   EXPECT_FALSE(FindProduct(ctx_, entry));
   EXPECT_EQ(entry.FoundPath, "");
   EXPECT_THAT(search_.calls, ::testing::ElementsAre("E:\\vorn\\|PROG01.DTA"));
@@ -105,7 +105,7 @@ TEST_F(FindProductTest, NotFoundLeavesFoundPathAsItWas) {
 
 TEST_F(FindProductTest, AFailingSearchReachesTheCaller) {
   search_.fail_at_call = 1;
-  ProductEntry entry{"Vorn Program 01", "PROG01.DTA", 13, ""};
+  ProductEntry entry{"Vorn Program 01", "PROG01.DTA", 13, "", {}};
   EXPECT_THROW(FindProduct(ctx_, entry), RunError);
 }
 

@@ -47,7 +47,7 @@ class DriveCTreeTest : public ::testing::Test {
   bool Find(const std::string& letter, const std::string& fileName, std::string& found) {
     TesmoContext ctx(messages_, SystemTreeSearch());
     ctx.InstallDrive = letter;
-    ProductEntry entry{"Vorn Program", fileName, 1, ""};
+    ProductEntry entry{"Vorn Program", fileName, 1, "", {}};
     bool result = FindProduct(ctx, entry);
     found = entry.FoundPath;
     return result;
@@ -95,7 +95,7 @@ TEST(FindProductWinTest, AnEmptyLetterNamesNoDirectory) {
   vorn::print::testing::RecordingMessages messages;
   TesmoContext ctx(messages, SystemTreeSearch());
   ctx.InstallDrive = "";
-  ProductEntry entry{"Vorn Program 01", "PROG01.DTA", 13, ""};
+  ProductEntry entry{"Vorn Program 01", "PROG01.DTA", 13, "", {}};
   EXPECT_FALSE(FindProduct(ctx, entry));
   EXPECT_EQ(entry.FoundPath, "");
 }

@@ -262,7 +262,7 @@ TEST(HostilePrintFile, OneHundredMegabyteLinePrintsWithMemoryBoundedByTheLine) {
 // ---- data files ----
 
 autoconfig::ProductEntry Entry(const std::string& path) {
-  return {"Vorn Program 03", "PROG03.DTA", 3, path};
+  return {"Vorn Program 03", "PROG03.DTA", 3, path, {}};
 }
 
 TEST(HostileDataFile, NulBytesAreWrittenBackAndOnlyTheSettingLineChanges) {
@@ -366,7 +366,7 @@ TEST_F(HostileTree, FiveThousandFoldersDeepAreWalkedWithFewHandles) {
   // The path is longer than any the system opens: patching it fails and is listed, and the
   // file stays as it was.
   RecordingStatusList list;
-  SetPrinterPort({"Vorn Program 01", "PROG01.DTA", 1, found_}, list);
+  SetPrinterPort({"Vorn Program 01", "PROG01.DTA", 1, found_, {}}, list);
   EXPECT_EQ(list.items, std::vector<std::string>{"Vorn Program 01 printer port could NOT be set..."});
   deepest = MakeFolderChain(Vorn().string(), "d", kDepth);
   char bytes[16] = {};

@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   vorn::autoconfig::ProductEntry entry{"Vorn Program 03", "PROG03.DTA",
-                                       static_cast<std::int16_t>(std::atoi(argv[2])), argv[1]};
+                                       static_cast<std::int16_t>(std::atoi(argv[2])), argv[1], {}};
   const long rounds = argc > 3 ? std::atol(argv[3]) : 0;
   for (long round = 0; rounds == 0 || round < rounds; ++round) {
     Items items;
