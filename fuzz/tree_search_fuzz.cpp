@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   VORN_FUZZ_CHECK(!ec, "the reference walk completes");
 
   std::string found;
-  const bool result = vorn::autoconfig::SystemTreeSearch().SearchTreeForFile("d:\\vorn\\", kWanted, found);
+  const bool result = vorn::autoconfig::NewSystemTreeSearch()->SearchTreeForFile("d:\\vorn\\", kWanted, found);
   VORN_FUZZ_CHECK(result == inTree, "found exactly when a plain file of that name is in the tree");
   if (result) {
     const fs::path path(found);
