@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "autoconfig/tree_search.h"
@@ -41,6 +42,32 @@ class ImageHelpTreeSearch final : public TreeSearch {
     return true;
   }
 
+  // The file the routine reports, reached again from the root folder by handle, one folder at
+  // a time: "\vorn\" itself may be a junction or link, but no reparse point below it is
+  // passed. The found file's folder is handed over open; the patcher opens the file in it.
+  bool FindFile(const std::string& root_path, const std::string& file_name,
+                FoundFile& found) override {
+    std::string path;
+    if (!SearchTreeForFile(root_path, file_name, path)) return false;
+    const std::string root = AnsiPathToUtf8(root_path);
+    if (path.size() <= root.size() || ::_strnicmp(path.c_str(), root.c_str(), root.size()) != 0)
+      return false;
+    std::string below = path.substr(root.size());
+    try {
+      auto folder = std::make_shared<FolderHandle>(FolderHandle::Open(root));
+      for (auto slash = below.find('\\'); slash != std::string::npos; slash = below.find('\\')) {
+        if (slash > 0)
+          folder = std::make_shared<FolderHandle>(folder->OpenSubFolder(below.substr(0, slash)));
+        below.erase(0, slash + 1);
+      }
+      found.folder = std::move(folder);
+    } catch (const RunError&) {
+      return false;  // a link below the root, or the tree changed since the search
+    }
+    found.path = path;
+    return true;
+  }
+
  private:
   SearchTreeForFileFn Bind() {
     if (routine_ != nullptr) return routine_;
@@ -61,6 +88,10 @@ class ImageHelpTreeSearch final : public TreeSearch {
 TreeSearch& SystemTreeSearch() {
   static ImageHelpTreeSearch search;
   return search;
+}
+
+std::unique_ptr<TreeSearch> NewSystemTreeSearch() {
+  return std::make_unique<ImageHelpTreeSearch>();
 }
 
 }  // namespace vorn::autoconfig

@@ -32,6 +32,10 @@ class FolderHandle {
   // Throws RunError when it cannot be opened.
   static FolderHandle Open(const std::string& path);
 
+  // Opens the sub-folder `name` of this folder, relative to this handle, never through a link
+  // (a symbolic link, junction or other reparse point is refused). Throws RunError.
+  FolderHandle OpenSubFolder(const std::string& name) const;
+
   bool IsOpen() const { return native_ != kNone; }
   Native Get() const { return native_; }
   Native Release() {
