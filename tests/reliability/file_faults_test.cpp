@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "autoconfig/port_patcher.h"
+#include "common/file_replace.h"
 #include "common/run_error.h"
 #include "print/kelvarin.h"
 #include "print/print_job.h"
@@ -208,6 +211,34 @@ TEST(FullDisk, PatchingInPlacePastTheFileSizeLimitListsTheFailureAndKeepsTheData
       original.size());
   EXPECT_EQ(outcome.status, 0) << "the failure item was not the one item listed";
   EXPECT_EQ(ReadFile(dir / "PROG03.DTA"), original);
+}
+
+// A file rewritten in place is never seen empty: a reader that keeps reading the shared
+// settings file while it is saved 2,001 times, longer and shorter by turns, always finds at
+// least the shorter text's length (never an emptied file, never a cut one).
+TEST(InPlaceRewrite, AReaderNeverSeesTheFileEmpty) {
+  TempDir dir;
+  const std::string path = dir / "Printer.inp";
+  const std::string shorter = kOldSettings;
+  const std::string longer = std::string(4000, 'L') + kOldSettings;
+  WriteFile(path, shorter);
+  ASSERT_EQ(::link(path.c_str(), (dir / "shared.inp").c_str()), 0);
+  std::atomic<bool> done{false};
+  std::atomic<int> reads{0};
+  std::atomic<int> bad{0};
+  std::thread reader([&] {
+    while (!done) {
+      const std::string seen = ReadFile(dir / "shared.inp");
+      ++reads;
+      if (seen.size() < shorter.size()) ++bad;
+    }
+  });
+  for (int i = 0; i <= 2000; ++i) ReplaceFileContents(path, i % 2 == 0 ? longer : shorter);
+  done = true;
+  reader.join();
+  EXPECT_EQ(bad, 0) << "of " << reads << " reads";
+  EXPECT_GT(reads, 0);
+  EXPECT_EQ(ReadFile(dir / "shared.inp"), longer) << "the saves did not reach the shared file";
 }
 
 // ---- read-only folders and files ----
