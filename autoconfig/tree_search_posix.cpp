@@ -11,12 +11,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "autoconfig/tree_search.h"
@@ -25,8 +27,12 @@ namespace vorn::autoconfig {
 
 namespace {
 
-// Folders kept open at once while walking; deeper ones are reached again through "..".
+// Folders kept open at once by each walking thread; deeper ones are reached again through "..".
 constexpr std::size_t kMaxOpenFolders = 64;
+
+// Threads that walk the top folder's branches at once. The walk waits mostly on the file
+// system; two keep a disk and a processor busy, as a user's fd would.
+constexpr std::size_t kWalkThreads = 2;
 
 constexpr char ToLowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 constexpr unsigned char ToUpperAscii(char c) {
@@ -169,8 +175,7 @@ class Listing {
   // Walks the tree under `root`, which the listing keeps open for finding files again.
   explicit Listing(Folder root, std::string root_path) : root_path_(std::move(root_path)) {
     root_fd_ = ::openat(root.Fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    folders_.push_back({0, {}});
-    Walk(std::move(root));
+    WalkInParallel(std::move(root));
   }
   ~Listing() {
     if (root_fd_ >= 0) ::close(root_fd_);
@@ -226,12 +231,62 @@ class Listing {
     ino_t inode = 0;
   };
 
-  void Walk(Folder root) {
+  // What the walk of one branch saw, its folders numbered from the branch's own top (0).
+  struct Branch {
+    std::vector<FolderNode> folders;
+    std::vector<File> files;
+  };
+
+  // The tree's top folder is read here; its sub-folders are walked by a few threads at once,
+  // each branch on its own, and the branches' listings are then put together in Windows'
+  // order, as one walk would have made them.
+  void WalkInParallel(Folder root) {
+    std::vector<Entry> top = SortedEntries(root);
+    std::vector<std::size_t> sub_folders;
+    for (std::size_t i = 0; i < top.size(); ++i)
+      if (top[i].is_folder) sub_folders.push_back(i);
+    std::vector<Branch> branches(sub_folders.size());
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+      for (std::size_t i = next++; i < sub_folders.size(); i = next++) {
+        Folder sub(OpenSubFolder(root.Fd(), top[sub_folders[i]].name.c_str()));
+        if (!sub.IsOpen()) continue;  // unreadable or replaced meanwhile: skipped
+        branches[i].folders.push_back({0, top[sub_folders[i]].name});
+        Walk(std::move(sub), branches[i]);
+      }
+    };
+    const unsigned threads = std::min<std::size_t>(kWalkThreads, sub_folders.size());
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(work);
+    work();
+    for (std::thread& helper : helpers) helper.join();
+
+    folders_.push_back({0, {}});
+    std::size_t branch = 0;
+    for (Entry& entry : top) {
+      if (!entry.is_folder) {
+        files_.push_back({0, std::move(entry.name)});
+        continue;
+      }
+      Branch& b = branches[branch++];
+      if (b.folders.empty()) continue;
+      const auto offset = static_cast<std::uint32_t>(folders_.size());
+      for (std::size_t i = 0; i < b.folders.size(); ++i)
+        folders_.push_back(
+            {i == 0 ? 0 : offset + b.folders[i].parent, std::move(b.folders[i].name)});
+      for (File& file : b.files) files_.push_back({offset + file.folder, std::move(file.name)});
+    }
+  }
+
+  // Walks the branch under `start`, whose node (0) is already in `branch.folders`.
+  static void Walk(Folder start, Branch& branch) {
+    std::vector<FolderNode>& folders = branch.folders;
+    std::vector<File>& files = branch.files;
     std::vector<Level> levels;
     std::size_t lowest_open = 0;
     levels.push_back({});
-    levels.back().entries = SortedEntries(root);
-    levels.back().folder = std::move(root);
+    levels.back().entries = SortedEntries(start);
+    levels.back().folder = std::move(start);
     while (!levels.empty()) {
       Level& top = levels.back();
       if (top.next == top.entries.size()) {
@@ -254,14 +309,14 @@ class Listing {
       }
       Entry& entry = top.entries[top.next++];
       if (!entry.is_folder) {
-        files_.push_back({top.node, std::move(entry.name)});
+        files.push_back({top.node, std::move(entry.name)});
         continue;
       }
       Folder sub(OpenSubFolder(top.folder.Fd(), entry.name.c_str()));
       if (!sub.IsOpen()) continue;  // unreadable or replaced meanwhile: skipped
-      folders_.push_back({top.node, std::move(entry.name)});
+      folders.push_back({top.node, std::move(entry.name)});
       Level level;
-      level.node = static_cast<std::uint32_t>(folders_.size() - 1);
+      level.node = static_cast<std::uint32_t>(folders.size() - 1);
       level.entries = SortedEntries(sub);
       level.folder = std::move(sub);
       levels.push_back(std::move(level));
