@@ -66,13 +66,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fs::permissions(file, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
 
-  vorn::autoconfig::ProductEntry entry{"Vorn Program", quoted ? "PROG07.DTA" : "PROG01.DTA",
-                                       static_cast<std::int16_t>(settingLine), file.string(), {}};
+  vorn::autoconfig::ProductEntry entry{"Vorn Program",
+                                       quoted ? "PROG07.DTA" : "PROG01.DTA",
+                                       static_cast<std::int16_t>(settingLine),
+                                       file.string(),
+                                       {}};
   Items list;
   vorn::autoconfig::SetPrinterPort(entry, list);
 
   VORN_FUZZ_CHECK(list.items.size() == 1, "one list item per call");
-  std::optional<std::string> expected = readOnly ? std::nullopt : ReferencePatch(text, settingLine, quoted);
+  std::optional<std::string> expected =
+      readOnly ? std::nullopt : ReferencePatch(text, settingLine, quoted);
   if (expected) {
     VORN_FUZZ_CHECK(list.items[0] == "Vorn Program printer port set...ok", "the success item");
     VORN_FUZZ_CHECK(ReadAll(file) == *expected, "the file holds the patched text");
