@@ -1,4 +1,3 @@
-#include <acl/libacl.h>
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>

@@ -1,5 +1,4 @@
 // Failures part way through a replacement, made with the process limits and users of POSIX.
-#include <acl/libacl.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sched.h>
