@@ -2,6 +2,7 @@
 
 #include <iterator>
 #include <string>
+#include <utility>
 
 namespace vorn::autoconfig {
 
@@ -36,9 +37,10 @@ void BuildProductTable(ProductTable& table) {
 bool FindProduct(const TesmoContext& ctx, ProductEntry& entry) {
   // The letter is used as given: "d" searches "d:\vorn\".
   const std::string root = ctx.InstallDrive + ":\\vorn\\";
-  std::string found;
-  if (!ctx.Search.SearchTreeForFile(root, entry.DataFileName, found)) return false;
-  entry.FoundPath = found;
+  FoundFile found;
+  if (!ctx.Search.FindFile(root, entry.DataFileName, found)) return false;
+  entry.FoundPath = found.path;
+  entry.FoundFolder = std::move(found.folder);
   return true;
 }
 

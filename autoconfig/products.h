@@ -10,7 +10,8 @@ namespace vorn::autoconfig {
 void BuildProductTable(ProductTable& table);
 
 // Searches "<InstallDrive>:\vorn\" for the row's data file. True when found, and then
-// entry.FoundPath holds its full path; otherwise FoundPath is left as it was. A failure of the
+// entry.FoundPath holds its full path (and entry.FoundFolder its folder, open, where the
+// search gives it); otherwise FoundPath is left as it was. A failure of the
 // search itself (RunError) is not handled here.
 bool FindProduct(const TesmoContext& ctx, ProductEntry& entry);
 

@@ -1,14 +1,24 @@
 // The tree search without the image-help library: "X:\vorn\" is resolved through Wine's drive
-// map and the tree below it is walked here, one open folder handle per level, so that neither
-// the depth nor the length of a path is limited and no path is built until a file matches.
+// map, and the tree below it is walked here once per run, in the order Windows walks it: a
+// folder's entries sorted by name without regard to letter case, each sub-folder entered where
+// it sorts. The walk keeps one open folder handle per level (at most kMaxOpenFolders at once),
+// so neither the depth nor the length of a path is limited. The listing it leaves serves every
+// later search of the run; a file found is reached again from the tree's root, folder by
+// folder, never through a link, and handed over with its folder open.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <cstdlib>
+#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "autoconfig/tree_search.h"
@@ -17,18 +27,37 @@ namespace vorn::autoconfig {
 
 namespace {
 
-// Folders kept open at once while walking; deeper ones are reached again through "..".
+// Folders kept open at once by each walking thread; deeper ones are reached again through "..".
 constexpr std::size_t kMaxOpenFolders = 64;
 
+// Threads that walk the top folder's branches at once. The walk waits mostly on the file
+// system; two keep a disk and a processor busy, as a user's fd would.
+constexpr std::size_t kWalkThreads = 2;
+
 constexpr char ToLowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+constexpr unsigned char ToUpperAscii(char c) {
+  return static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+}
 
 // Windows compares file names without regard to letter case; the whole name must match.
-bool SameName(const char* entry, std::string_view wanted) {
-  for (char w : wanted) {
-    if (*entry == '\0' || ToLowerAscii(*entry) != ToLowerAscii(w)) return false;
-    ++entry;
+bool SameName(std::string_view entry, std::string_view wanted) {
+  if (entry.size() != wanted.size()) return false;
+  for (std::size_t i = 0; i < entry.size(); ++i)
+    if (ToLowerAscii(entry[i]) != ToLowerAscii(wanted[i])) return false;
+  return true;
+}
+
+// The order of names in a folder as Windows keeps it: compared upper-cased, code by code.
+// Names that differ only in letter case (possible here, not on Windows) follow their bytes.
+bool SortsBefore(std::string_view a, std::string_view b) {
+  const std::size_t common = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    const unsigned char x = ToUpperAscii(a[i]);
+    const unsigned char y = ToUpperAscii(b[i]);
+    if (x != y) return x < y;
   }
-  return *entry == '\0';
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
 }
 
 bool IsDotOrDotDot(const char* name) {
@@ -102,130 +131,246 @@ class Folder {
   DIR* dir_ = nullptr;
 };
 
-// The sub-folder of `parent` named `wanted` in any letter case; closed when there is none.
-Folder FindSubFolder(Folder& parent, std::string_view wanted, std::string& actual_name) {
-  while (const dirent* entry = parent.Next()) {
-    if (IsDotOrDotDot(entry->d_name) || !SameName(entry->d_name, wanted)) continue;
-    if (KindOf(parent.Fd(), entry) != EntryKind::kFolder) continue;
-    Folder sub(OpenSubFolder(parent.Fd(), entry->d_name));
+// The folder below `parent` named `wanted` in any letter case, the first in Windows' order
+// when several differ only in case. A link is followed here: the drive's "vorn" may stand for
+// a folder elsewhere, as a junction may on Windows. Closed when there is none.
+Folder FindRootFolder(Folder& parent, std::string_view wanted, std::string& actual_name) {
+  std::vector<std::string> matches;
+  while (const dirent* entry = parent.Next())
+    if (!IsDotOrDotDot(entry->d_name) && SameName(entry->d_name, wanted))
+      matches.emplace_back(entry->d_name);
+  std::sort(matches.begin(), matches.end(), SortsBefore);
+  for (const std::string& name : matches) {
+    Folder sub(::openat(parent.Fd(), name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (sub.IsOpen()) {
-      actual_name = entry->d_name;
+      actual_name = name;
       return sub;
     }
   }
   return Folder();
 }
 
-// One folder on the way down: its name, the sub-folders still to visit, and, once its handle
-// was closed to save handles, its identity.
-struct Level {
-  Folder folder;
+struct Entry {
   std::string name;
-  dev_t device = 0;
-  ino_t inode = 0;
-  std::vector<std::string> sub_folders;
-  std::size_t next = 0;
+  bool is_folder = false;
 };
 
-class Walker {
- public:
-  Walker(std::string_view wanted, std::string root_path)
-      : wanted_(wanted), root_path_(std::move(root_path)) {}
-
-  // Depth first; the files of a folder are looked at before its sub-folders.
-  bool Run(Folder root, std::string& found_path) {
-    if (!Push(std::move(root), {}, found_path)) return true;
-    while (!levels_.empty()) {
-      Level& top = levels_.back();
-      if (top.next == top.sub_folders.size()) {
-        Pop();
-        continue;
-      }
-      const std::string& name = top.sub_folders[top.next++];
-      Folder sub(OpenSubFolder(top.folder.Fd(), name.c_str()));
-      if (!sub.IsOpen()) continue;  // unreadable or replaced meanwhile: skipped
-      if (!Push(std::move(sub), name, found_path)) return true;
-    }
-    return false;
+// A folder's files and sub-folders (links and anything else left out), in Windows' order.
+std::vector<Entry> SortedEntries(Folder& folder) {
+  std::vector<Entry> entries;
+  while (const dirent* entry = folder.Next()) {
+    if (IsDotOrDotDot(entry->d_name)) continue;
+    const EntryKind kind = KindOf(folder.Fd(), entry);
+    if (kind != EntryKind::kOther) entries.push_back({entry->d_name, kind == EntryKind::kFolder});
   }
+  std::sort(entries.begin(), entries.end(),
+            [](const Entry& a, const Entry& b) { return SortsBefore(a.name, b.name); });
+  return entries;
+}
 
- private:
-  // Reads a folder and puts it on the stack. False when it holds the wanted file.
-  bool Push(Folder folder, std::string name, std::string& found_path) {
-    Level level;
-    level.name = std::move(name);
-    while (const dirent* entry = folder.Next()) {
-      if (IsDotOrDotDot(entry->d_name)) continue;
-      EntryKind kind = KindOf(folder.Fd(), entry);
-      if (kind == EntryKind::kFile && SameName(entry->d_name, wanted_)) {
-        found_path = PathOf(entry->d_name, level.name);
-        return false;
-      }
-      if (kind == EntryKind::kFolder) level.sub_folders.emplace_back(entry->d_name);
+// Everything one walk of a tree saw: its folders and, in the order Windows meets them, its
+// files. The first file of a name in that order is the one Windows' search reports.
+class Listing {
+ public:
+  // Walks the tree under `root`, which the listing keeps open for finding files again.
+  explicit Listing(Folder root, std::string rootPath) : rootPath_(std::move(rootPath)) {
+    root_fd_ = ::openat(root.Fd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    WalkInParallel(std::move(root));
+  }
+  ~Listing() {
+    if (root_fd_ >= 0) ::close(root_fd_);
+  }
+  Listing(const Listing&) = delete;
+  Listing& operator=(const Listing&) = delete;
+
+  // The first file named `name` (any letter case), reached again from the root without
+  // following a link, its folder open. False when there is none, or when the way to it is no
+  // longer a chain of folders.
+  bool Find(std::string_view name, FoundFile& found) const {
+    auto file = std::find_if(files_.begin(), files_.end(),
+                             [&](const File& f) { return SameName(f.name, name); });
+    if (file == files_.end() || root_fd_ < 0) return false;
+    std::vector<std::uint32_t> chain;
+    for (std::uint32_t at = file->folder; at != 0; at = folders_[at].parent) chain.push_back(at);
+    int fd = ::openat(root_fd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::string path = rootPath_;
+    for (auto it = chain.rbegin(); it != chain.rend() && fd >= 0; ++it) {
+      const std::string& folder_name = folders_[*it].name;
+      int sub = OpenSubFolder(fd, folder_name.c_str());
+      ::close(fd);
+      fd = sub;
+      (path += '/') += folder_name;
     }
-    level.folder = std::move(folder);
-    levels_.push_back(std::move(level));
-    if (levels_.size() - lowest_open_ > kMaxOpenFolders) {
-      // Only a folder closed here is ever reached again through "..", so only its identity
-      // is taken, now, while its handle still names it.
-      Level& oldest = levels_[lowest_open_];
-      struct stat st {};
-      if (::fstat(oldest.folder.Fd(), &st) == 0) {
-        oldest.device = st.st_dev;
-        oldest.inode = st.st_ino;
-      }
-      oldest.folder.Close();
-      ++lowest_open_;
-    }
+    if (fd < 0) return false;
+    FolderHandle folder(fd);
+    struct stat st {};
+    if (::fstatat(fd, file->name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+      return false;
+    found.path = path + '/' + file->name;
+    found.folder = std::make_shared<const FolderHandle>(std::move(folder));
     return true;
   }
 
-  void Pop() {
-    Level popped = std::move(levels_.back());
-    levels_.pop_back();
-    if (levels_.empty() || levels_.size() - 1 >= lowest_open_) return;
-    // The parent was closed to save handles: reach it again from the child. If ".." no
-    // longer names the folder we left, the tree moved under us and the walk ends there.
-    lowest_open_ = levels_.size() - 1;
-    Level& parent = levels_.back();
-    Folder again(::openat(popped.folder.Fd(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    struct stat st {};
-    if (again.IsOpen() && ::fstat(again.Fd(), &st) == 0 && st.st_dev == parent.device &&
-        st.st_ino == parent.inode) {
-      parent.folder = std::move(again);
-    } else {
-      levels_.clear();
+ private:
+  struct FolderNode {
+    std::uint32_t parent;
+    std::string name;
+  };
+  struct File {
+    std::uint32_t folder;
+    std::string name;
+  };
+  // One folder on the way down: its entries still to visit and, once its handle was closed
+  // to save handles, its identity.
+  struct Level {
+    Folder folder;
+    std::uint32_t node = 0;
+    std::vector<Entry> entries;
+    std::size_t next = 0;
+    dev_t device = 0;
+    ino_t inode = 0;
+  };
+
+  // What the walk of one branch saw, its folders numbered from the branch's own top (0).
+  struct Branch {
+    std::vector<FolderNode> folders;
+    std::vector<File> files;
+  };
+
+  // The tree's top folder is read here; its sub-folders are walked by a few threads at once,
+  // each branch on its own, and the branches' listings are then put together in Windows'
+  // order, as one walk would have made them.
+  void WalkInParallel(Folder root) {
+    std::vector<Entry> top = SortedEntries(root);
+    std::vector<std::size_t> sub_folders;
+    for (std::size_t i = 0; i < top.size(); ++i)
+      if (top[i].is_folder) sub_folders.push_back(i);
+    std::vector<Branch> branches(sub_folders.size());
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+      for (std::size_t i = next++; i < sub_folders.size(); i = next++) {
+        Folder sub(OpenSubFolder(root.Fd(), top[sub_folders[i]].name.c_str()));
+        if (!sub.IsOpen()) continue;  // unreadable or replaced meanwhile: skipped
+        branches[i].folders.push_back({0, top[sub_folders[i]].name});
+        Walk(std::move(sub), branches[i]);
+      }
+    };
+    const unsigned threads = std::min<std::size_t>(kWalkThreads, sub_folders.size());
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < threads; ++t) helpers.emplace_back(work);
+    work();
+    for (std::thread& helper : helpers) helper.join();
+
+    folders_.push_back({0, {}});
+    std::size_t branch = 0;
+    for (Entry& entry : top) {
+      if (!entry.is_folder) {
+        files_.push_back({0, std::move(entry.name)});
+        continue;
+      }
+      Branch& b = branches[branch++];
+      if (b.folders.empty()) continue;
+      const auto offset = static_cast<std::uint32_t>(folders_.size());
+      for (std::size_t i = 0; i < b.folders.size(); ++i)
+        folders_.push_back(
+            {i == 0 ? 0 : offset + b.folders[i].parent, std::move(b.folders[i].name)});
+      for (File& file : b.files) files_.push_back({offset + file.folder, std::move(file.name)});
     }
   }
 
-  std::string PathOf(const char* file_name, const std::string& folder_name) const {
-    std::string path = root_path_;
-    for (std::size_t i = 1; i < levels_.size(); ++i) (path += '/') += levels_[i].name;
-    if (!levels_.empty()) (path += '/') += folder_name;
-    (path += '/') += file_name;
-    return path;
+  // Walks the branch under `start`, whose node (0) is already in `branch.folders`.
+  static void Walk(Folder start, Branch& branch) {
+    std::vector<FolderNode>& folders = branch.folders;
+    std::vector<File>& files = branch.files;
+    std::vector<Level> levels;
+    std::size_t lowest_open = 0;
+    levels.push_back({});
+    levels.back().entries = SortedEntries(start);
+    levels.back().folder = std::move(start);
+    while (!levels.empty()) {
+      Level& top = levels.back();
+      if (top.next == top.entries.size()) {
+        Level popped = std::move(levels.back());
+        levels.pop_back();
+        if (levels.empty() || levels.size() - 1 >= lowest_open) continue;
+        // The parent was closed to save handles: reach it again from the child. If ".." no
+        // longer names the folder we left, the tree moved under us and the walk ends there.
+        lowest_open = levels.size() - 1;
+        Level& parent = levels.back();
+        Folder again(::openat(popped.folder.Fd(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        struct stat st {};
+        if (again.IsOpen() && ::fstat(again.Fd(), &st) == 0 && st.st_dev == parent.device &&
+            st.st_ino == parent.inode) {
+          parent.folder = std::move(again);
+        } else {
+          levels.clear();
+        }
+        continue;
+      }
+      Entry& entry = top.entries[top.next++];
+      if (!entry.is_folder) {
+        files.push_back({top.node, std::move(entry.name)});
+        continue;
+      }
+      Folder sub(OpenSubFolder(top.folder.Fd(), entry.name.c_str()));
+      if (!sub.IsOpen()) continue;  // unreadable or replaced meanwhile: skipped
+      folders.push_back({top.node, std::move(entry.name)});
+      Level level;
+      level.node = static_cast<std::uint32_t>(folders.size() - 1);
+      level.entries = SortedEntries(sub);
+      level.folder = std::move(sub);
+      levels.push_back(std::move(level));
+      if (levels.size() - lowest_open > kMaxOpenFolders) {
+        // Only a folder closed here is ever reached again through "..", so only its identity
+        // is taken, now, while its handle still names it.
+        Level& oldest = levels[lowest_open];
+        struct stat st {};
+        if (::fstat(oldest.folder.Fd(), &st) == 0) {
+          oldest.device = st.st_dev;
+          oldest.inode = st.st_ino;
+        }
+        oldest.folder.Close();
+        ++lowest_open;
+      }
+    }
   }
 
-  std::string_view wanted_;
-  std::string root_path_;
-  std::vector<Level> levels_;
-  std::size_t lowest_open_ = 0;
+  std::string rootPath_;
+  int root_fd_ = -1;
+  std::vector<FolderNode> folders_;  // [0] is the root
+  std::vector<File> files_;
 };
 
 class WineDriveTreeSearch final : public TreeSearch {
  public:
-  bool SearchTreeForFile(const std::string& root_path, const std::string& file_name,
-                         std::string& found_path) override {
-    // "X:\folder\...": the letter before the colon, then the folders below the drive.
-    auto colon = root_path.find(':');
-    if (colon != 1 || file_name.empty()) return false;
-    std::string prefix = WinePrefix();
-    if (prefix.empty()) return false;
-    std::string path = prefix + "/dosdevices/" + ToLowerAscii(root_path[0]) + ':';
-    Folder folder(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!folder.IsOpen()) return false;
+  bool SearchTreeForFile(const std::string& rootPath, const std::string& fileName,
+                         std::string& foundPath) override {
+    FoundFile found;
+    if (!FindFile(rootPath, fileName, found)) return false;
+    foundPath = found.path;
+    return true;
+  }
 
-    std::string_view rest(root_path);
+  bool FindFile(const std::string& rootPath, const std::string& fileName,
+                FoundFile& found) override {
+    if (fileName.empty()) return false;
+    const std::string prefix = WinePrefix();
+    const std::string key = prefix + '|' + rootPath;
+    auto listing = listings_.find(key);
+    if (listing == listings_.end()) listing = listings_.emplace(key, Walk(prefix, rootPath)).first;
+    return listing->second != nullptr && listing->second->Find(fileName, found);
+  }
+
+ private:
+  // The listing of the tree under "X:\folder\...": the letter before the colon, then the
+  // folders below the drive. None when the root names no folder.
+  static std::unique_ptr<Listing> Walk(const std::string& prefix, const std::string& rootPath) {
+    auto colon = rootPath.find(':');
+    if (colon != 1 || prefix.empty()) return nullptr;
+    std::string path = prefix + "/dosdevices/" + ToLowerAscii(rootPath[0]) + ':';
+    Folder folder(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.IsOpen()) return nullptr;
+    std::string_view rest(rootPath);
     rest.remove_prefix(colon + 1);
     while (!rest.empty()) {
       auto slash = rest.find('\\');
@@ -233,12 +378,15 @@ class WineDriveTreeSearch final : public TreeSearch {
       rest.remove_prefix(slash == std::string_view::npos ? rest.size() : slash + 1);
       if (part.empty() || part == ".") continue;
       std::string actual;
-      folder = FindSubFolder(folder, part, actual);
-      if (!folder.IsOpen()) return false;
+      folder = FindRootFolder(folder, part, actual);
+      if (!folder.IsOpen()) return nullptr;
       (path += '/') += actual;
     }
-    return Walker(file_name, std::move(path)).Run(std::move(folder), found_path);
+    return std::make_unique<Listing>(std::move(folder), std::move(path));
   }
+
+  // One listing per drive map and root: the drive is walked once for the run.
+  std::map<std::string, std::unique_ptr<Listing>> listings_;
 };
 
 }  // namespace
@@ -246,6 +394,10 @@ class WineDriveTreeSearch final : public TreeSearch {
 TreeSearch& SystemTreeSearch() {
   static WineDriveTreeSearch search;
   return search;
+}
+
+std::unique_ptr<TreeSearch> NewSystemTreeSearch() {
+  return std::make_unique<WineDriveTreeSearch>();
 }
 
 }  // namespace vorn::autoconfig

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "autoconfig/tree_search.h"
@@ -12,7 +13,7 @@ namespace vorn::autoconfig {
 
 namespace {
 
-using SearchTreeForFileFn = BOOL(WINAPI*)(PCSTR root_path, PCSTR input_path_name,
+using SearchTreeForFileFn = BOOL(WINAPI*)(PCSTR rootPath, PCSTR input_path_name,
                                           PSTR output_path_buffer);
 
 // The routine writes at most MAX_PATH bytes, the terminating NUL included.
@@ -30,14 +31,40 @@ std::string AnsiPathToUtf8(const std::string& ansi) {
 
 class ImageHelpTreeSearch final : public TreeSearch {
  public:
-  bool SearchTreeForFile(const std::string& root_path, const std::string& file_name,
-                         std::string& found_path) override {
+  bool SearchTreeForFile(const std::string& rootPath, const std::string& fileName,
+                         std::string& foundPath) override {
     SearchTreeForFileFn search = Bind();
     char buffer[kOutputBufferSize] = {};
-    if (search(root_path.c_str(), file_name.c_str(), buffer) == FALSE) return false;
+    if (search(rootPath.c_str(), fileName.c_str(), buffer) == FALSE) return false;
     // The routine answers in the ANSI code page; paths are kept in UTF-8 on this platform, as
     // the file routines take them.
-    found_path = AnsiPathToUtf8(std::string(buffer, ::strnlen(buffer, sizeof buffer)));
+    foundPath = AnsiPathToUtf8(std::string(buffer, ::strnlen(buffer, sizeof buffer)));
+    return true;
+  }
+
+  // The file the routine reports, reached again from the root folder by handle, one folder at
+  // a time: "\vorn\" itself may be a junction or link, but no reparse point below it is
+  // passed. The found file's folder is handed over open; the patcher opens the file in it.
+  bool FindFile(const std::string& rootPath, const std::string& fileName,
+                FoundFile& found) override {
+    std::string path;
+    if (!SearchTreeForFile(rootPath, fileName, path)) return false;
+    const std::string root = AnsiPathToUtf8(rootPath);
+    if (path.size() <= root.size() || ::_strnicmp(path.c_str(), root.c_str(), root.size()) != 0)
+      return false;
+    std::string below = path.substr(root.size());
+    try {
+      auto folder = std::make_shared<FolderHandle>(FolderHandle::Open(root));
+      for (auto slash = below.find('\\'); slash != std::string::npos; slash = below.find('\\')) {
+        if (slash > 0)
+          folder = std::make_shared<FolderHandle>(folder->OpenSubFolder(below.substr(0, slash)));
+        below.erase(0, slash + 1);
+      }
+      found.folder = std::move(folder);
+    } catch (const RunError&) {
+      return false;  // a link below the root, or the tree changed since the search
+    }
+    found.path = path;
     return true;
   }
 
@@ -61,6 +88,10 @@ class ImageHelpTreeSearch final : public TreeSearch {
 TreeSearch& SystemTreeSearch() {
   static ImageHelpTreeSearch search;
   return search;
+}
+
+std::unique_ptr<TreeSearch> NewSystemTreeSearch() {
+  return std::make_unique<ImageHelpTreeSearch>();
 }
 
 }  // namespace vorn::autoconfig

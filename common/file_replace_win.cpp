@@ -4,6 +4,8 @@
 
 #include "common/file_names.h"
 #include "common/file_replace.h"
+#include "common/file_rewrite.h"
+#include "common/folder_handle.h"
 #include "common/run_error.h"
 
 namespace vorn {
@@ -42,64 +44,25 @@ bool IsWritableFile(const std::string& path) {
 }
 
 void ReplaceFileContents(const std::string& path, std::string_view bytes) {
-  const std::wstring target = NativePath(path).wstring();
-  DWORD attributes = GetFileAttributesW(target.c_str());
-  bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-  if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+  const auto slash = path.find_last_of("\\/");
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string dir = slash == std::string::npos ? "." : path.substr(0, slash);
+  if (dir.size() == 2 && dir[1] == ':') dir += '\\';  // "C:" alone names the drive's current folder
+  const FolderHandle folder = FolderHandle::Open(dir);
+  DWORD attributes = GetFileAttributesW(NativePath(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    if (GetLastError() != ERROR_FILE_NOT_FOUND) Fail(path);
+    FileRewrite::Create(folder, name, bytes, path);
+    return;
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
     SetLastError(ERROR_DIRECTORY);
     Fail(path);
   }
-  if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    Fail(path);
-  }
-  if (!exists && GetLastError() != ERROR_FILE_NOT_FOUND) Fail(path);
-
-  const std::wstring temp = target + L".new~";
-  {
-    Handle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) Fail(path);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-      DWORD written = 0;
-      if (!WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr)) {
-        DWORD error = GetLastError();
-        file.Close();
-        DeleteFileW(temp.c_str());
-        SetLastError(error);
-        Fail(path);
-      }
-      done += written;
-    }
-    if (!FlushFileBuffers(file.get()) || !file.Close()) {
-      DWORD error = GetLastError();
-      DeleteFileW(temp.c_str());
-      SetLastError(error);
-      Fail(path);
-    }
-  }
-  // ReplaceFileW keeps the original's attributes and security; a new file is simply moved.
-  BOOL replaced = exists ? ReplaceFileW(target.c_str(), temp.c_str(), nullptr,
-                                        REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-                         : MoveFileExW(temp.c_str(), target.c_str(),
-                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!replaced) {
-    DWORD error = GetLastError();
-    if (exists && (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
-                   error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)) {
-      // The old file is already gone from its name and the new text exists only in the
-      // temporary file: move it into place, and keep it if even that fails, never delete it.
-      if (MoveFileExW(temp.c_str(), target.c_str(),
-                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return;
-      Fail(path);
-    }
-    DeleteFileW(temp.c_str());
-    SetLastError(error);
-    Fail(path);
-  }
+  // A link keeps being a link, and the file it names gets the text.
+  FileRewrite file(folder, name, LinkRule::kFollow, path);
+  const std::string_view pieces[] = {bytes};
+  file.Write(pieces);
 }
 
 void AppendToFile(const std::string& path, std::string_view bytes) {

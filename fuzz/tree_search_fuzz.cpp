@@ -1,10 +1,11 @@
 // The drive walker fed generated trees: folders, files, links back up the tree (loops), links
 // out of the tree, dangling links, pipes and names that are not UTF-8. The file is found
 // exactly when a plain file of that name lies in the tree (links never count, nothing outside
-// the tree counts), and the path reported is that file.
+// the tree counts), and the path reported is the first such file in Windows' order.
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -23,7 +24,7 @@ constexpr char kWanted[] = "PROG01.DTA";
 
 const std::vector<std::string>& Names() {
   static const std::vector<std::string> names = {
-      "PROG01.DTA", "prog01.dta", "Prog01.Dta", "PROG01.DT", "a",
+      "PROG01.DTA", "prog01.dta", "Prog01.Dta", "PROG01.DT",      "a",
       "b",          "\xff\xfe",   "caf\xe9",    "PROG01.DTA.bak", "..."};
   return names;
 }
@@ -35,6 +36,42 @@ bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
     if (lower(a[i]) != lower(b[i])) return false;
   }
   return true;
+}
+
+// Windows' order of names in a folder: upper-cased, code by code; names that differ only in
+// letter case follow their bytes.
+bool SortsBefore(const std::string& a, const std::string& b) {
+  auto upper = [](char c) { return static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c); };
+  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+    if (upper(a[i]) != upper(b[i])) return upper(a[i]) < upper(b[i]);
+  if (a.size() != b.size()) return a.size() < b.size();
+  return a < b;
+}
+
+// The file Windows' search reports: a folder's entries in Windows' order, each sub-folder
+// entered where it sorts; links are neither entered nor matched. Empty when there is none.
+fs::path FirstInWindowsOrder(const fs::path& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(folder, ec))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end(), SortsBefore);
+  for (const std::string& name : names) {
+    const fs::path path = folder / name;
+    const fs::file_status status = fs::symlink_status(path, ec);
+    if (fs::is_regular_file(status) && SameNameIgnoringCase(name, kWanted)) return path;
+    if (fs::is_directory(status)) {
+      fs::path found = FirstInWindowsOrder(path);
+      if (!found.empty()) return found;
+    }
+  }
+  return {};
+}
+
+// The part of a path below ".../vorn/".
+std::string BelowVorn(const std::string& path) {
+  const auto at = path.find("/vorn/");
+  return at == std::string::npos ? path : path.substr(at + 6);
 }
 
 void WriteFile(const fs::path& path) {
@@ -77,11 +114,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       case 0:
         if (fs::create_directory(at, ec)) dirs.push_back(at);
         break;
-      case 1: WriteFile(at); break;
-      case 2: fs::create_directory_symlink(dirs[data[i + 2] % dirs.size()], at, ec); break;
-      case 3: fs::create_directory_symlink(outside, at, ec); break;
-      case 4: fs::create_symlink(outside / kWanted, at, ec); break;
-      default: ::mkfifo(at.c_str(), 0600); break;
+      case 1:
+        WriteFile(at);
+        break;
+      case 2:
+        fs::create_directory_symlink(dirs[data[i + 2] % dirs.size()], at, ec);
+        break;
+      case 3:
+        fs::create_directory_symlink(outside, at, ec);
+        break;
+      case 4:
+        fs::create_symlink(outside / kWanted, at, ec);
+        break;
+      default:
+        ::mkfifo(at.c_str(), 0600);
+        break;
     }
   }
 
@@ -94,7 +141,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   VORN_FUZZ_CHECK(!ec, "the reference walk completes");
 
   std::string found;
-  const bool result = vorn::autoconfig::SystemTreeSearch().SearchTreeForFile("d:\\vorn\\", kWanted, found);
+  const bool result =
+      vorn::autoconfig::NewSystemTreeSearch()->SearchTreeForFile("d:\\vorn\\", kWanted, found);
   VORN_FUZZ_CHECK(result == inTree, "found exactly when a plain file of that name is in the tree");
   if (result) {
     const fs::path path(found);
@@ -105,6 +153,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     VORN_FUZZ_CHECK(!ec && real.compare(0, root.size(), root) == 0, "the file lies in the tree");
     VORN_FUZZ_CHECK(found.compare(0, layout.prefix.string().size(), layout.prefix.string()) == 0,
                     "the path is given through the drive");
+    VORN_FUZZ_CHECK(BelowVorn(found) == BelowVorn(FirstInWindowsOrder(vorn).string()),
+                    "of several copies, the one Windows reports");
   } else {
     VORN_FUZZ_CHECK(found.empty(), "nothing found leaves the path untouched");
   }

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -6,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "autoconfig/tree_search.h"
 #include "temp_dir.h"
@@ -23,7 +25,8 @@ constexpr char kRoot[] = "d:\\vorn\\";
 class TreeSearchTest : public ::testing::Test {
  protected:
   bool Search(const std::string& root, const std::string& name) {
-    return SystemTreeSearch().SearchTreeForFile(root, name, found_);
+    // A search of its own for every call: the tests change the tree between searches.
+    return NewSystemTreeSearch()->SearchTreeForFile(root, name, found_);
   }
   testing::WinePrefix wine_;
   std::string found_;
@@ -83,7 +86,7 @@ TEST_F(TreeSearchTest, OfTwoFilesOfTheSameNameReportsOneThatExists) {
       << found_;
   // Asking again gives the same answer.
   std::string again;
-  ASSERT_TRUE(SystemTreeSearch().SearchTreeForFile(kRoot, "PROG06.DTA", again));
+  ASSERT_TRUE(NewSystemTreeSearch()->SearchTreeForFile(kRoot, "PROG06.DTA", again));
   EXPECT_EQ(again, found_);
 }
 
@@ -139,10 +142,88 @@ TEST_F(TreeSearchTest, ALinkIsNeverAMatchNorAWayIn) {
   EXPECT_TRUE(found_.empty());
 }
 
-TEST_F(TreeSearchTest, AVornLinkOnTheDriveIsNotFollowed) {
-  WriteBytes(wine_.Root() / "real_vorn" / "PROG12.DTA", "");
+// The drive's "vorn" may be a link to the programs' folder elsewhere, as "D:\vorn" may be a
+// junction on Windows: it is followed. Below it no link is.
+TEST_F(TreeSearchTest, AVornLinkOnTheDriveIsFollowedButNoLinkBelowIt) {
+  WriteBytes(wine_.Root() / "real_vorn" / "p12" / "PROG12.DTA", "12");
+  WriteBytes(wine_.Root() / "outside" / "PROG13.DTA", "13");
   fs::create_directory_symlink(wine_.Root() / "real_vorn", wine_.Drive() / "vorn");
-  EXPECT_FALSE(Search(kRoot, "PROG12.DTA"));
+  fs::create_directory_symlink(wine_.Root() / "outside", wine_.Root() / "real_vorn" / "out");
+  ASSERT_TRUE(Search(kRoot, "PROG12.DTA"));
+  EXPECT_EQ(found_, wine_.DrivePath("vorn/p12/PROG12.DTA"));
+  EXPECT_EQ(ReadBytes(found_), "12");
+  EXPECT_FALSE(Search(kRoot, "PROG13.DTA"));
+}
+
+// Of several files of one name, the one Windows reports: a folder's entries in name order
+// without regard to letter case (upper-cased, code by code), each sub-folder entered where it
+// sorts. The files are made in the opposite order, so the order on disk does not decide.
+TEST_F(TreeSearchTest, OfSeveralCopiesFindsTheOneWindowsFinds) {
+  struct Case {
+    std::vector<std::string> copies;  // below vorn; the expected one first
+  };
+  const Case cases[] = {
+      {{"Backup/PROG04.DTA", "Prog04/PROG04.DTA"}},
+      {{"PROG04.DTA", "zeta/PROG04.DTA"}},
+      {{"a/deep/deeper/PROG04.DTA", "B/PROG04.DTA", "prog04.dta"}},
+      {{"ab/PROG04.DTA", "a_b/PROG04.DTA"}},  // '_' sorts after the upper-case letters
+      {{"Copy1/PROG04.DTA", "copy10/PROG04.DTA", "COPY2/PROG04.DTA"}},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.copies.front());
+    const std::string tree = "t" + std::to_string(++n);
+    for (auto it = c.copies.rbegin(); it != c.copies.rend(); ++it)
+      WriteBytes(wine_.Drive() / "vorn" / tree / *it, *it);
+    ASSERT_TRUE(Search("d:\\vorn\\" + tree + "\\", "PROG04.DTA"));
+    EXPECT_EQ(found_, wine_.DrivePath("vorn/" + tree + "/" + c.copies.front()));
+  }
+}
+
+// One walk serves every search of a run: the listing of the first search is kept (a file made
+// afterwards is not seen by the same search), and it gives for all sixteen names exactly what
+// sixteen searches of their own give.
+TEST_F(TreeSearchTest, OneWalkServesAllSixteenRowsAsSixteenWalksWould) {
+  const char* layout[] = {"x/PROG01.DTA", "a/PROG01.DTA",  "PROG02.DTA",       "b/c/prog03.dta",
+                          "b/PROG03.DTA", "Z/PROG07.DTA",  "y/y/y/PROG16.DTA", "q/PROG09.DTA.bak",
+                          "m/PROG10.DTA", "M2/PROG10.DTA", "k/Prog12.Dta"};
+  for (const char* file : layout) WriteBytes(wine_.Drive() / "vorn" / file, file);
+  auto run = NewSystemTreeSearch();
+  for (int i = 1; i <= 16; ++i) {
+    const std::string name = std::string("PROG") + (i < 10 ? "0" : "") + std::to_string(i) + ".DTA";
+    SCOPED_TRACE(name);
+    std::string from_run = "none";
+    std::string alone = "none";
+    const bool found_in_run = run->SearchTreeForFile(kRoot, name, from_run);
+    EXPECT_EQ(NewSystemTreeSearch()->SearchTreeForFile(kRoot, name, alone), found_in_run);
+    EXPECT_EQ(from_run, alone);
+  }
+  std::string found;
+  ASSERT_TRUE(run->SearchTreeForFile(kRoot, "PROG01.DTA", found));
+  EXPECT_EQ(found, wine_.DrivePath("vorn/a/PROG01.DTA"));
+  WriteBytes(wine_.Drive() / "vorn" / "PROG05.DTA", "late");
+  EXPECT_FALSE(run->SearchTreeForFile(kRoot, "PROG05.DTA", found)) << "the drive was walked again";
+  EXPECT_TRUE(NewSystemTreeSearch()->SearchTreeForFile(kRoot, "PROG05.DTA", found));
+}
+
+// The search hands over the found file's folder, open: whatever happens to the path later,
+// the folder is the one the file was found in.
+TEST_F(TreeSearchTest, HandsOverTheFoundFilesFolderOpen) {
+  WriteBytes(wine_.Drive() / "vorn" / "a" / "PROG05.DTA", "inside");
+  WriteBytes(wine_.Root() / "outside" / "PROG05.DTA", "outside");
+  FoundFile found;
+  ASSERT_TRUE(NewSystemTreeSearch()->FindFile(kRoot, "PROG05.DTA", found));
+  ASSERT_TRUE(found.folder && found.folder->IsOpen());
+  EXPECT_EQ(found.path, wine_.DrivePath("vorn/a/PROG05.DTA"));
+  // The folder is swapped for a link to another one.
+  fs::rename(wine_.Drive() / "vorn" / "a", wine_.Drive() / "vorn" / "moved");
+  fs::create_directory_symlink(wine_.Root() / "outside", wine_.Drive() / "vorn" / "a");
+  char text[16] = {};
+  int fd = ::openat(static_cast<int>(found.folder->Get()), "PROG05.DTA", O_RDONLY | O_NOFOLLOW);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(::read(fd, text, sizeof text - 1), 6);
+  ::close(fd);
+  EXPECT_STREQ(text, "inside");
 }
 
 TEST_F(TreeSearchTest, AFolderNamedLikeTheFileIsNoMatch) {
@@ -228,7 +309,8 @@ TEST_F(TreeSearchTest, SkipsUnreadableFolders) {
   fs::permissions(wine_.Drive() / "vorn" / "locked", fs::perms::none);
   fs::permissions(wine_.Drive() / "vorn" / "locked2", fs::perms::none);
   auto search_as_unprivileged = [&](std::string& result) -> int {
-    if (::geteuid() != 0) return SystemTreeSearch().SearchTreeForFile(kRoot, "PROG16.DTA", result);
+    if (::geteuid() != 0)
+      return NewSystemTreeSearch()->SearchTreeForFile(kRoot, "PROG16.DTA", result);
     int pipe_fds[2];
     if (::pipe(pipe_fds) != 0) return -1;
     pid_t child = ::fork();
@@ -236,7 +318,7 @@ TEST_F(TreeSearchTest, SkipsUnreadableFolders) {
       ::close(pipe_fds[0]);
       if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
       std::string path;
-      bool found = SystemTreeSearch().SearchTreeForFile(kRoot, "PROG16.DTA", path);
+      bool found = NewSystemTreeSearch()->SearchTreeForFile(kRoot, "PROG16.DTA", path);
       if (::write(pipe_fds[1], path.data(), path.size()) < 0) ::_exit(4);
       ::_exit(found ? 1 : 0);
     }

@@ -8,14 +8,17 @@
 #include <cctype>
 #include <filesystem>
 
+#include "autoconfig/port_patcher.h"
 #include "autoconfig/products.h"
 #include "autoconfig/tesmo_context.h"
+#include "tests/autoconfig/recording_status_list.h"
 #include "tests/print/fakes.h"
 #include "tests/support/temp_dir.h"
 
 namespace vorn::autoconfig {
 namespace {
 
+using testing::RecordingStatusList;
 using vorn::testing::WriteFile;
 
 std::string Lower(std::string text) {
@@ -89,6 +92,42 @@ TEST_F(DriveCTreeTest, AMissingDriveFindsNothing) {
     return;
   }
   GTEST_SKIP() << "every drive letter is in use";
+}
+
+// The found file's folder comes with it, open, and the patch goes through that folder.
+TEST_F(DriveCTreeTest, HandsOverTheFoundFolderAndThePatchGoesThroughIt) {
+  Put("vorn\\p05\\PROG05.DTA");
+  TesmoContext ctx(messages_, SystemTreeSearch());
+  ctx.InstallDrive = drive_;
+  ProductEntry entry{"Vorn Program 05", "PROG05.DTA", 1, ""};
+  ASSERT_TRUE(FindProduct(ctx, entry));
+  ASSERT_TRUE(entry.FoundFolder && entry.FoundFolder->IsOpen());
+  RecordingStatusList list;
+  SetPrinterPort(entry, list);
+  EXPECT_EQ(list.items, std::vector<std::string>{"Vorn Program 05 printer port set...ok"});
+  EXPECT_EQ(vorn::testing::ReadFile("C:\\vorn\\p05\\PROG05.DTA"), "dat4\r\n");
+}
+
+// A link below "\vorn\" is not passed: a file behind it is not handed over for patching.
+TEST_F(DriveCTreeTest, NoLinkBelowVornIsPassed) {
+  Put("vorn-outside\\PROG06.DTA");
+  if (!CreateSymbolicLinkW(L"C:\\vorn\\linked", L"C:\\vorn-outside",
+                           SYMBOLIC_LINK_FLAG_DIRECTORY) ||
+      !(GetFileAttributesW(L"C:\\vorn\\linked") & FILE_ATTRIBUTE_REPARSE_POINT))
+    GTEST_SKIP() << "no directory link can be made here";
+  std::string found = "unchanged";
+  EXPECT_FALSE(Find(drive_, "PROG06.DTA", found));
+  RemoveDirectoryW(L"C:\\vorn\\linked");
+}
+
+// A data file with a second hard link is rewritten in place: both names keep sharing it.
+TEST_F(DriveCTreeTest, ASecondHardLinkStillSharesThePatchedText) {
+  Put("vorn\\PROG07.DTA");
+  ASSERT_TRUE(CreateHardLinkW(L"C:\\vorn\\PROG07.BAK", L"C:\\vorn\\PROG07.DTA", nullptr));
+  RecordingStatusList list;
+  SetPrinterPort({"Vorn Program 07", "PROG03.DTA", 1, "C:\\vorn\\PROG07.DTA", {}}, list);
+  EXPECT_EQ(list.items, std::vector<std::string>{"Vorn Program 07 printer port set...ok"});
+  EXPECT_EQ(vorn::testing::ReadFile("C:\\vorn\\PROG07.BAK"), "dat4\r\n");
 }
 
 TEST(FindProductWinTest, AnEmptyLetterNamesNoDirectory) {

@@ -153,7 +153,7 @@ TEST_F(SettingsFileTest, AFolderNamedLikeTheFileEndsTheRun) {
   EXPECT_THROW(LoadPrinterSettings(dir.path(), settings), RunError);
 }
 
-TEST_F(SettingsFileTest, ALinkedFileIsReadAndTheLinkReplacedByTheSavedFile) {
+TEST_F(SettingsFileTest, ALinkedFileIsReadAndSavedThroughTheLink) {
   TempDir elsewhere;
   WriteFile(elsewhere / "shared.inp", "\r\nFront Desk\r\n");
   std::error_code ec;
@@ -161,12 +161,12 @@ TEST_F(SettingsFileTest, ALinkedFileIsReadAndTheLinkReplacedByTheSavedFile) {
   if (ec) GTEST_SKIP() << "no symbolic links here: " << ec.message();
   LoadPrinterSettings(dir.path(), settings);
   EXPECT_EQ(settings.PrinterName, "Front Desk");
-  // Saving writes a file of its own in the folder and never through the link.
+  // A settings file shared through a link stays shared: the link stays and the file it names
+  // gets the saved text.
   SavePrinterSettings(dir.path(), settings);
-  EXPECT_FALSE(std::filesystem::is_symlink(dir / "Printer.inp"));
-  EXPECT_EQ(ReadFile(dir / "Printer.inp"),
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "Printer.inp"));
+  EXPECT_EQ(ReadFile(elsewhere / "shared.inp"),
             "\r\nFront Desk\r\n\r\nN\r\nN\r\n\r\n0\r\n0\r\n---\r\n***\r\n");
-  EXPECT_EQ(ReadFile(elsewhere / "shared.inp"), "\r\nFront Desk\r\n");
 }
 
 TEST(FileExistsTest, LinksCountAsWhatTheyPointTo) {

@@ -23,8 +23,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s <data file> <setting line> [rounds]\n", argv[0]);
     return 2;
   }
-  vorn::autoconfig::ProductEntry entry{"Vorn Program 03", "PROG03.DTA",
-                                       static_cast<std::int16_t>(std::atoi(argv[2])), argv[1]};
+  vorn::autoconfig::ProductEntry entry{
+      "Vorn Program 03", "PROG03.DTA", static_cast<std::int16_t>(std::atoi(argv[2])), argv[1]};
   const long rounds = argc > 3 ? std::atol(argv[3]) : 0;
   for (long round = 0; rounds == 0 || round < rounds; ++round) {
     Items items;

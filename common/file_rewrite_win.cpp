@@ -1,0 +1,297 @@
+// FileRewrite on Windows: the file is opened relative to its folder's handle (NtCreateFile with
+// a root directory), never through a reparse point when links are refused, and written,
+// renamed and deleted through handles only.
+#include <aclapi.h>
+#include <windows.h>
+#include <winternl.h>
+
+#include <string>
+#include <vector>
+
+#include "common/file_names.h"
+#include "common/file_rewrite.h"
+#include "common/open_relative_win.h"
+#include "common/run_error.h"
+
+namespace vorn {
+
+namespace {
+
+class Handle {
+ public:
+  explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
+  ~Handle() {
+    if (h_ != INVALID_HANDLE_VALUE) ::CloseHandle(h_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE get() const { return h_; }
+  HANDLE release() {
+    HANDLE h = h_;
+    h_ = INVALID_HANDLE_VALUE;
+    return h;
+  }
+
+ private:
+  HANDLE h_;
+};
+
+[[noreturn]] void Fail(DWORD code, const std::string& what, const std::string& path) {
+  throw SystemError(static_cast<int>(code), what + " " + path);
+}
+
+HANDLE FolderOf(const FolderHandle& folder) { return reinterpret_cast<HANDLE>(folder.Get()); }
+
+std::wstring Wide(const std::string& name) { return NativePath(name).wstring(); }
+
+std::uint64_t TotalSize(std::span<const std::string_view> pieces) {
+  std::uint64_t total = 0;
+  for (std::string_view piece : pieces) total += piece.size();
+  return total;
+}
+
+void WritePieces(HANDLE file, std::span<const std::string_view> pieces, const std::string& path) {
+  LARGE_INTEGER start{};
+  if (!::SetFilePointerEx(file, start, nullptr, FILE_BEGIN))
+    Fail(::GetLastError(), "Cannot write", path);
+  for (std::string_view piece : pieces) {
+    while (!piece.empty()) {
+      DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(piece.size(), 1u << 30));
+      DWORD written = 0;
+      if (!::WriteFile(file, piece.data(), chunk, &written, nullptr))
+        Fail(::GetLastError(), "Cannot write", path);
+      if (written == 0) Fail(ERROR_DISK_FULL, "Cannot write", path);
+      piece.remove_prefix(written);
+    }
+  }
+}
+
+// Gives `to` the owner, group and access list of `from`. False when the process cannot.
+bool CopySecurity(HANDLE from, HANDLE to) {
+  PSID owner = nullptr;
+  PSID group = nullptr;
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  const SECURITY_INFORMATION what =
+      OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  if (::GetSecurityInfo(from, SE_FILE_OBJECT, what, &owner, &group, &dacl, nullptr, &descriptor) !=
+      ERROR_SUCCESS)
+    return false;
+  const bool copied =
+      ::SetSecurityInfo(to, SE_FILE_OBJECT, what, owner, group, dacl, nullptr) == ERROR_SUCCESS;
+  ::LocalFree(descriptor);
+  return copied;
+}
+
+// True when the file holds its main data stream only: a new file would not carry others.
+bool OnlyTheDataStream(HANDLE file) {
+  std::vector<char> buffer(64 * 1024);
+  if (!::GetFileInformationByHandleEx(file, FileStreamInfo, buffer.data(),
+                                      static_cast<DWORD>(buffer.size()))) {
+    // No stream at all (an empty file), or a system that keeps none but the data (Wine).
+    const DWORD error = ::GetLastError();
+    return error == ERROR_HANDLE_EOF || error == ERROR_CALL_NOT_IMPLEMENTED ||
+           error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_PARAMETER;
+  }
+  const auto* info = reinterpret_cast<const FILE_STREAM_INFO*>(buffer.data());
+  return info->NextEntryOffset == 0;
+}
+
+// The file's full path as the system names it now.
+std::wstring FinalPath(HANDLE h) {
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD n = ::GetFinalPathNameByHandleW(h, path.data(), static_cast<DWORD>(path.size()), 0);
+  if (n >= path.size()) {
+    path.resize(n + 1);
+    n = ::GetFinalPathNameByHandleW(h, path.data(), static_cast<DWORD>(path.size()), 0);
+  }
+  if (n == 0 || n >= path.size()) return {};
+  path.resize(n);
+  return path;
+}
+
+// Room for the file to grow to `size` bytes, taken before anything is overwritten, so that a
+// full disk fails the rewrite while the old text is whole. Where the system cannot reserve
+// (Wine), at least the free room must be there.
+void ReserveRoom(HANDLE file, std::uint64_t growth, std::uint64_t size, const std::string& path) {
+  FILE_ALLOCATION_INFO room{};
+  room.AllocationSize.QuadPart = static_cast<LONGLONG>(size);
+  if (::SetFileInformationByHandle(file, FileAllocationInfo, &room, sizeof room)) return;
+  const DWORD error = ::GetLastError();
+  if (error != ERROR_CALL_NOT_IMPLEMENTED && error != ERROR_NOT_SUPPORTED &&
+      error != ERROR_INVALID_PARAMETER)
+    Fail(error, "Cannot write", path);
+  std::wstring where = FinalPath(file);
+  const auto slash = where.find_last_of(L'\\');
+  if (slash != std::wstring::npos) where.resize(slash + 1);
+  ULARGE_INTEGER free{};
+  if (!::GetDiskFreeSpaceExW(where.c_str(), &free, nullptr, nullptr))
+    Fail(::GetLastError(), "Cannot write", path);
+  if (free.QuadPart < growth + 65536) Fail(ERROR_DISK_FULL, "Cannot write", path);
+}
+
+// Renames the open file `file` to `name` in `folder`, over what is there.
+bool RenameRelative(HANDLE file, HANDLE folder, const std::wstring& name) {
+  auto rename = [file](HANDLE root, const std::wstring& target) {
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->ReplaceIfExists = TRUE;
+    info->RootDirectory = root;
+    info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    std::copy(target.begin(), target.end(), info->FileName);
+    return ::SetFileInformationByHandle(file, FileRenameInfo, info,
+                                        static_cast<DWORD>(buffer.size())) != 0;
+  };
+  if (rename(folder, name)) return true;
+  if (::GetLastError() != ERROR_INVALID_PARAMETER) return false;
+  // Wine takes no folder handle for a rename: the held folder's own full path then names it
+  // (it cannot be renamed or removed while it is held).
+  std::wstring path = FinalPath(folder);
+  if (path.empty()) return false;
+  if (path.back() != L'\\') path += L'\\';
+  return rename(nullptr, path + name);
+}
+
+void DeleteOpenFile(HANDLE file) {
+  FILE_DISPOSITION_INFO info{TRUE};
+  ::SetFileInformationByHandle(file, FileDispositionInfo, &info, sizeof info);
+}
+
+std::wstring NewFileName(const std::string& name, unsigned attempt) {
+  return Wide(name) + L".new~" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+         std::to_wstring(attempt);
+}
+
+// A new file beside `name` in `folder`, opened to be written, renamed and deleted by handle.
+HANDLE CreateNewFile(HANDLE folder, const std::string& name) {
+  for (unsigned attempt = 0; attempt <= 100; ++attempt) {
+    HANDLE h = OpenRelative(folder, NewFileName(name, attempt),
+                            GENERIC_WRITE | DELETE | READ_CONTROL | WRITE_DAC | WRITE_OWNER, 0,
+                            FILE_CREATE, FILE_NON_DIRECTORY_FILE);
+    if (h == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_ACCESS_DENIED)
+      h = OpenRelative(folder, NewFileName(name, attempt), GENERIC_WRITE | DELETE, 0, FILE_CREATE,
+                       FILE_NON_DIRECTORY_FILE);
+    if (h != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) return h;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+FileRewrite::FileRewrite(const FolderHandle& folder, std::string name, LinkRule links,
+                         std::string shown_path)
+    : folder_(folder), name_(std::move(name)), shown_path_(std::move(shown_path)) {
+  const std::wstring wide = Wide(name_);
+  ULONG options = FILE_NON_DIRECTORY_FILE;
+  {
+    // What the name itself is: a reparse point (a link) is refused or followed.
+    Handle probe(OpenRelative(FolderOf(folder_), wide, FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
+                              FILE_OPEN_REPARSE_POINT));
+    if (probe.get() == INVALID_HANDLE_VALUE) Fail(::GetLastError(), "Cannot open", shown_path_);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(probe.get(), &info))
+      Fail(::GetLastError(), "Cannot open", shown_path_);
+    through_link_ = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (through_link_ && links == LinkRule::kRefuse)
+      Fail(ERROR_ACCESS_DENIED, "Cannot open", shown_path_);
+    if (!through_link_) options |= FILE_OPEN_REPARSE_POINT;
+  }
+  // Others may read it, and the rename of a new file over it must be possible.
+  Handle file(OpenRelative(FolderOf(folder_), wide, GENERIC_READ | GENERIC_WRITE | READ_CONTROL,
+                           FILE_SHARE_READ | FILE_SHARE_DELETE, FILE_OPEN, options));
+  if (file.get() == INVALID_HANDLE_VALUE) Fail(::GetLastError(), "Cannot open", shown_path_);
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(file.get(), &info))
+    Fail(::GetLastError(), "Cannot open", shown_path_);
+  if (::GetFileType(file.get()) != FILE_TYPE_DISK ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    throw RunError(ErrorNumber::kPathFileAccess, "Not a file: " + shown_path_);
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+    Fail(ERROR_ACCESS_DENIED, "Cannot write", shown_path_);
+  size_ = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  file_ = reinterpret_cast<std::intptr_t>(file.release());
+}
+
+FileRewrite::~FileRewrite() {
+  if (file_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(file_));
+}
+
+std::string FileRewrite::ReadAll() {
+  HANDLE file = reinterpret_cast<HANDLE>(file_);
+  std::string text(static_cast<std::size_t>(size_), '\0');
+  LARGE_INTEGER start{};
+  if (!::SetFilePointerEx(file, start, nullptr, FILE_BEGIN))
+    Fail(::GetLastError(), "Cannot read", shown_path_);
+  std::size_t done = 0;
+  while (done < text.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(text.size() - done, 1u << 30));
+    DWORD read = 0;
+    if (!::ReadFile(file, text.data() + done, chunk, &read, nullptr))
+      Fail(::GetLastError(), "Cannot read", shown_path_);
+    if (read == 0) break;  // the file shrank meanwhile
+    done += read;
+  }
+  text.resize(done);
+  return text;
+}
+
+void FileRewrite::Write(std::span<const std::string_view> pieces) {
+  HANDLE file = reinterpret_cast<HANDLE>(file_);
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(file, &info))
+    Fail(::GetLastError(), "Cannot write", shown_path_);
+
+  if (!through_link_ && info.nNumberOfLinks == 1 && OnlyTheDataStream(file)) {
+    Handle fresh(CreateNewFile(FolderOf(folder_), name_));
+    if (fresh.get() != INVALID_HANDLE_VALUE) {
+      bool placed = false;
+      try {
+        WritePieces(fresh.get(), pieces, shown_path_);
+        FILE_BASIC_INFO basic{};
+        basic.FileAttributes = info.dwFileAttributes & ~FILE_ATTRIBUTE_NORMAL;
+        if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        if (!::FlushFileBuffers(fresh.get())) Fail(::GetLastError(), "Cannot write", shown_path_);
+        placed = CopySecurity(file, fresh.get()) &&
+                 ::SetFileInformationByHandle(fresh.get(), FileBasicInfo, &basic, sizeof basic) &&
+                 RenameRelative(fresh.get(), FolderOf(folder_), Wide(name_));
+      } catch (...) {
+        DeleteOpenFile(fresh.get());
+        throw;
+      }
+      if (placed) return;
+      DeleteOpenFile(fresh.get());
+    }
+  }
+
+  // In place: room for the new text is taken first, then the text written over the old and
+  // the file cut to length.
+  const std::uint64_t size = TotalSize(pieces);
+  const std::uint64_t old_size =
+      (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  if (size > old_size) ReserveRoom(file, size - old_size, size, shown_path_);
+  WritePieces(file, pieces, shown_path_);
+  LARGE_INTEGER end{};
+  end.QuadPart = static_cast<LONGLONG>(size);
+  if (!::SetFilePointerEx(file, end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file) ||
+      !::FlushFileBuffers(file))
+    Fail(::GetLastError(), "Cannot write", shown_path_);
+}
+
+void FileRewrite::Create(const FolderHandle& folder, const std::string& name, std::string_view text,
+                         const std::string& shown_path) {
+  Handle fresh(CreateNewFile(FolderOf(folder), name));
+  if (fresh.get() == INVALID_HANDLE_VALUE) Fail(::GetLastError(), "Cannot write", shown_path);
+  const std::string_view pieces[] = {text};
+  try {
+    WritePieces(fresh.get(), pieces, shown_path);
+    if (!::FlushFileBuffers(fresh.get())) Fail(::GetLastError(), "Cannot write", shown_path);
+    if (!RenameRelative(fresh.get(), FolderOf(folder), Wide(name)))
+      Fail(::GetLastError(), "Cannot write", shown_path);
+  } catch (...) {
+    DeleteOpenFile(fresh.get());
+    throw;
+  }
+}
+
+}  // namespace vorn
