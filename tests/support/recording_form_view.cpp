@@ -13,7 +13,8 @@ RecordingFormView::RecordingFormView(forms::Form& form) : form_(form) {
   form_.Attach(*this);
 }
 
-RecordingFormView::~RecordingFormView() { form_.Detach(); }
+// The form may be gone already (a modeless window outlives it); whoever showed it detaches it.
+RecordingFormView::~RecordingFormView() = default;
 
 RecordingFormView::ControlState& RecordingFormView::State(std::string_view name) {
   const auto found = controls_.find(name);

@@ -25,7 +25,8 @@ class RecordingFormView final : public forms::FormView {
     bool Visible = true;
   };
 
-  // Builds the controls from the form's layout and attaches itself to `form`.
+  // Builds the controls from the form's layout and attaches itself to `form`. The form must
+  // be detached by whoever showed it; the view never touches it after the form has gone.
   explicit RecordingFormView(forms::Form& form);
   ~RecordingFormView() override;
   RecordingFormView(const RecordingFormView&) = delete;

@@ -19,11 +19,16 @@ void ScriptedFormHost::ShowModal(forms::Form& form) {
   RecordingFormView view(form);
   RecordingFormView* const outer = current_;
   current_ = &view;
+  // However the showing ends, the outer window is current again and the form is detached.
   struct Restore {
     RecordingFormView*& current;
     RecordingFormView* outer;
-    ~Restore() { current = outer; }
-  } restore{current_, outer};
+    forms::Form& form;
+    ~Restore() {
+      current = outer;
+      form.Detach();
+    }
+  } restore{current_, outer, form};
   form.Form_Load();
   if (next_ >= steps_.size()) {
     problems_.push_back("unexpected showing of " + name);
