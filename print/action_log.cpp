@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "common/file_names.h"
-#include "common/file_replace.h"
+#include "common/regular_file.h"
 #include "print/kelvarin_context.h"
 
 namespace vorn::print {
@@ -21,7 +21,11 @@ bool WriteActionLog(KelvarinContext& ctx, const std::string& message) {
     std::string entry =
         FormatLogTimestamp(ctx.TimeSource.Now(), ctx.DayHalves) + " - " + message + "\r\n";
     std::string path = ResolveFileName(WithTrailingSeparator(ctx.AppDir), kActionLogFileName);
-    AppendToFile(path, entry);
+    // Only a regular file takes entries: a pipe or a device under the log's name drops them
+    // without waiting for a reader.
+    RegularFile log = RegularFile::Open(path, RegularFile::Mode::kAppend);
+    log.Append(entry);
+    log.Close();
     return true;
   } catch (...) {
     // The log never stops a print run.

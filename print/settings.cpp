@@ -1,13 +1,15 @@
 #include "print/settings.h"
 
 #include <filesystem>
-#include <fstream>
+#include <istream>
 #include <system_error>
 
 #include "common/file_names.h"
 #include "common/file_replace.h"
 #include "common/line_reader.h"
 #include "common/number_parse.h"
+#include "common/regular_file.h"
+#include "common/regular_file_buf.h"
 #include "common/run_error.h"
 #include "print/kelvarin_context.h"
 
@@ -123,16 +125,23 @@ std::string FormatSettings(const PrintSettings& s) {
 
 void LoadPrinterSettings(KelvarinContext& ctx) {
   ctx.SettingsDir = WithTrailingSeparator(ctx.CurrentDir);
+  std::string path = ResolveFileName(ctx.SettingsDir, kSettingsFileName);
   std::string ignored;
   if (!FileExists(ctx.SettingsDir, kSettingsFileName, ignored)) {
+    // A pipe, a device or a socket under the name is not replaced by a new file: opening it
+    // reports what it is, without waiting on it.
+    std::error_code ec;
+    const auto status = std::filesystem::status(NativePath(path), ec);
+    if (std::filesystem::exists(status) && !std::filesystem::is_directory(status))
+      RegularFile::Open(path, RegularFile::Mode::kRead);
     SavePrinterSettings(ctx);
     return;
   }
-  std::string path = ResolveFileName(ctx.SettingsDir, kSettingsFileName);
-  std::ifstream in(NativePath(path), std::ios::binary);
-  if (!in)
-    throw FileError(std::make_error_code(std::errc::permission_denied), "Cannot open " + path);
+  RegularFile file = RegularFile::Open(path, RegularFile::Mode::kRead);
+  RegularFileBuf buffer(file);
+  std::istream in(&buffer);
   ReadSettings(in, ctx.PrintSettings);
+  file.Close();
 }
 
 void SavePrinterSettings(KelvarinContext& ctx) {
