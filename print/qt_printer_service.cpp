@@ -53,7 +53,7 @@ void QtPrinterService::StartDocument() {
     throw RunError(ErrorNumber::kPrinterError,
                    "The printer " + ToAnsi(name) + " cannot be started");
   }
-  QPrinter& device = job_->Device();
+  QPagedPaintDevice& device = job_->Device();
   painter_.setClipRect(QRectF(0, 0, device.width(), device.height()));
   pageHeight_ = device.height();
   ApplyFont();
@@ -89,7 +89,7 @@ void QtPrinterService::PrintText(std::string_view text, bool lineBreak) {
 }
 
 void QtPrinterService::ApplyFont() {
-  QPrinter& device = job_->Device();
+  QPagedPaintDevice& device = job_->Device();
   QFont font(font_, &device);
   // In a fixed-pitch font every character keeps its own cell, so there is nothing for the
   // text shaper to do for these code-page texts; skipping it halves the cost of a line.

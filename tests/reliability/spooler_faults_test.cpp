@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "print/cups_connection.h"
 #include "print/print_job.h"
 #include "print/qt_printer_service.h"
 #include "tests/print/fakes.h"
@@ -60,13 +61,14 @@ std::vector<std::string> Captured(const std::string& queue) {
     std::string job, name;
     std::getline(fields, job, '\t');
     std::getline(fields, name, '\t');
-    if (name == queue)
-      files.push_back(fs::path(index).parent_path() / ("job-" + job + ".pdf"));
+    if (name == queue) files.push_back(fs::path(index).parent_path() / ("job-" + job + ".pdf"));
   }
   return files;
 }
 
-int Pending(const std::string& queue) { return Lines(Output("lpstat -o " + queue + " 2>/dev/null")); }
+int Pending(const std::string& queue) {
+  return Lines(Output("lpstat -o " + queue + " 2>/dev/null"));
+}
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limit) {
   auto deadline = std::chrono::steady_clock::now() + limit;
@@ -83,12 +85,19 @@ class FaultInjectingPrinterService final : public PrinterService {
  public:
   FaultInjectingPrinterService(PrinterService& inner, std::string queue, int faultCopy,
                                std::function<void()> inject)
-      : inner_(inner), queue_(std::move(queue)), faultCopy_(faultCopy), inject_(std::move(inject)) {}
+      : inner_(inner),
+        queue_(std::move(queue)),
+        faultCopy_(faultCopy),
+        inject_(std::move(inject)) {}
 
   std::string DefaultPrinterName() override { return inner_.DefaultPrinterName(); }
-  std::vector<print::PrinterInfo> InstalledPrinters() override { return inner_.InstalledPrinters(); }
+  std::vector<print::PrinterInfo> InstalledPrinters() override {
+    return inner_.InstalledPrinters();
+  }
   void SelectPrinter(const print::PrinterInfo& p) override { inner_.SelectPrinter(p); }
-  void PrintText(std::string_view text, bool lineBreak) override { inner_.PrintText(text, lineBreak); }
+  void PrintText(std::string_view text, bool lineBreak) override {
+    inner_.PrintText(text, lineBreak);
+  }
   void SetFontName(std::string_view name) override { inner_.SetFontName(name); }
   void SetFontSize(float points) override { inner_.SetFontSize(points); }
   void SetFurtherAttribute(int value) override { inner_.SetFurtherAttribute(value); }
@@ -121,7 +130,7 @@ class SpoolerFault : public ::testing::TestWithParam<int> {
   void AddQueue(const std::string& queue) {
     queue_ = queue;
     ASSERT_EQ(Shell("lpadmin -p " + queue + " -E -v capture:/ && cupsenable " + queue +
-                  " && cupsaccept " + queue),
+                    " && cupsaccept " + queue),
               0);
   }
 
@@ -223,6 +232,37 @@ TEST_P(StoppedServer, TheCopyIsReportedAndThePrintFileKept) {
   ExpectFailureAtCopy();
 }
 
+// The server paused (SIGSTOP) and never answering: the copy ends within the time limit with
+// error 482 saying so, as if the server were gone.
+using PausedServer = SpoolerFault;
+
+TEST_P(PausedServer, TheCopyIsReportedWithinTheLimitAndThePrintFileKept) {
+  AddQueue("paused" + std::to_string(GetParam()));
+  const char* pidText = std::getenv("VORN_CUPS_PID");
+  ASSERT_NE(pidText, nullptr);
+  const pid_t pid = std::atoi(pidText);
+  // Lets the server run again and restores the limit, whatever the test's outcome.
+  struct Resume {
+    pid_t pid;
+    ~Resume() {
+      ::kill(pid, SIGCONT);
+      print::SetPrintServerTimeLimit(print::kPrintServerTimeLimit);
+    }
+  } resume{pid};
+  print::SetPrintServerTimeLimit(2s);
+  std::chrono::steady_clock::time_point paused;
+  PrintWithFault([&] {
+    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+    paused = std::chrono::steady_clock::now();
+  });
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - paused).count();
+  ExpectFailureAtCopy();
+  EXPECT_NE(log_.find("the print server did not answer"), std::string::npos) << log_;
+  EXPECT_LT(seconds, 2.0 + 5.0) << "the copy did not end within its limit";
+}
+
+INSTANTIATE_TEST_SUITE_P(BeforeCopy, PausedServer, ::testing::Values(1, 2, 3));
 INSTANTIATE_TEST_SUITE_P(BeforeCopy, RejectingQueue, ::testing::Values(1, 2, 3));
 INSTANTIATE_TEST_SUITE_P(BeforeCopy, DisabledQueue, ::testing::Values(1, 2, 3));
 INSTANTIATE_TEST_SUITE_P(BeforeCopy, StoppedServer, ::testing::Values(1, 2, 3));
