@@ -8,6 +8,7 @@
 #include "autoconfig/run_error_report.h"
 #include "autoconfig/tesmo.h"
 #include "common/file_names.h"
+#include "gui/display_check.h"
 #include "gui/qt_message_boxes.h"
 
 int main(int argc, char* argv[]) {
@@ -15,6 +16,11 @@ int main(int argc, char* argv[]) {
   // Taken before Qt removes the arguments it understands.
   const std::string arguments = CommandLineArguments(argc, argv);
 
+  // Qt aborts when it cannot open its display; a clear line and status 1 instead.
+  if (std::string why; !vorn::gui::CanOpenDisplay(argc, argv, why)) {
+    std::cerr << "Tesmo: " << why << std::endl;
+    return 1;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tesmo"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/tesmo/tesmo.png")));

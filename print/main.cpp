@@ -8,6 +8,7 @@
 #include "common/clock.h"
 #include "common/file_names.h"
 #include "common/run_error.h"
+#include "gui/display_check.h"
 #include "gui/qt_message_boxes.h"
 #include "print/kelvarin.h"
 #include "print/qt_kelvarin_windows.h"
@@ -34,6 +35,11 @@ std::string DayHalf(const QString& name, const char* fallback) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // Qt aborts when it cannot open its display; a clear line and status 1 instead.
+  if (std::string why; !vorn::gui::CanOpenDisplay(argc, argv, why)) {
+    std::cerr << "Kelvarin: " << why << std::endl;
+    return 1;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName("Kelvarin");
   QApplication::setWindowIcon(vorn::print::KelvarinIcon());

@@ -13,6 +13,8 @@ VORN_PACKAGES=(
   g++ cmake ninja-build
   # libraries: Qt widgets and printing, CUPS, GoogleTest
   qt6-base-dev libcups2-dev libcups2 libgtest-dev libgmock-dev
+  # the display check before Qt starts
+  libxcb1-dev
   # the private print server and its command-line clients
   cups-daemon cups-client
   # a virtual screen, window automation, screenshots
