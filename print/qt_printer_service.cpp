@@ -4,6 +4,7 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QSet>
 #include <algorithm>
 
 #include "common/ansi_text.h"
@@ -168,13 +169,29 @@ void QtPrinterService::EndDocument() {
   job->Submit();
 }
 
+QStringList QtPrinterService::PlainFamilies(const QStringList& families) {
+  QStringList plain;
+  QSet<QString> listed;
+  for (QString family : families) {
+    // The maker's name in brackets is the font database's, not part of the family's name; the
+    // font is found by its plain name when printing.
+    const qsizetype bracket = family.lastIndexOf(QLatin1String(" ["));
+    if (bracket > 0 && family.endsWith(QLatin1Char(']'))) family.truncate(bracket);
+    if (listed.contains(family)) continue;
+    listed.insert(family);
+    plain.append(family);
+    if (plain.size() == kMaxFonts) break;
+  }
+  return plain;
+}
+
 const QStringList& QtPrinterService::Fonts() {
   if (!fontsLoaded_) {
+    QStringList families;
     for (const QString& family : QFontDatabase::families()) {
-      if (QFontDatabase::isPrivateFamily(family)) continue;
-      fonts_.append(family);
-      if (fonts_.size() == kMaxFonts) break;
+      if (!QFontDatabase::isPrivateFamily(family)) families.append(family);
     }
+    fonts_ = PlainFamilies(families);
     fontsLoaded_ = true;
   }
   return fonts_;
