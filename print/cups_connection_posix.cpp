@@ -1,7 +1,6 @@
 #include <atomic>
 #include <utility>
 
-#include "common/ansi_text.h"
 #include "print/cups_connection.h"
 
 namespace vorn::print {
@@ -54,7 +53,7 @@ RunError CupsConnection::Failure() const {
     const char* reason = cupsLastErrorString();
     why = reason != nullptr && *reason != '\0' ? reason : "unknown print server error";
   }
-  return RunError(ErrorNumber::kPrinterError, what_ + ": " + Utf8ToAnsi(why));
+  return RunError(ErrorNumber::kPrinterError, what_ + ": " + why);
 }
 
 }  // namespace vorn::print

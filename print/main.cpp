@@ -1,7 +1,6 @@
 // Kelvarin: prints the quote a VORN program left in the current directory.
 #include <QApplication>
 #include <QLocale>
-#include <QMessageBox>
 #include <iostream>
 
 #include "common/ansi_text.h"
@@ -13,20 +12,9 @@
 #include "print/kelvarin.h"
 #include "print/qt_kelvarin_windows.h"
 #include "print/qt_printer_service.h"
+#include "print/run_error_report.h"
 
 namespace {
-
-// The run-time error report: the error's number and description in a critical box and on
-// stderr; the process then ends with a failure status and the print file untouched.
-int ReportRunError(int number, const std::string& description) {
-  QString text = QString("Run-time error '%1':\n\n%2")
-                     .arg(number)
-                     .arg(QString::fromStdString(vorn::AnsiToUtf8(description)));
-  std::cerr << "Kelvarin: " << text.toStdString() << std::endl;
-  QMessageBox box(QMessageBox::Critical, "Kelvarin", text, QMessageBox::Ok);
-  box.exec();
-  return 1;
-}
 
 std::string DayHalf(const QString& name, const char* fallback) {
   return name.isEmpty() ? fallback : vorn::Utf8ToAnsi(name.toStdString());
@@ -57,9 +45,10 @@ int main(int argc, char* argv[]) {
     vorn::print::QtKelvarinWindows windows;
     vorn::print::Main(ctx, windows);
   } catch (const vorn::RunError& error) {
-    return ReportRunError(error.Number(), error.Description());
+    return vorn::print::ReportRunError(error, messages, std::cerr);
   } catch (const std::exception& error) {
-    return ReportRunError(static_cast<int>(vorn::ErrorNumber::kInvalidCall), error.what());
+    return vorn::print::ReportRunError(
+        vorn::RunError(vorn::ErrorNumber::kInvalidCall, error.what()), messages, std::cerr);
   }
   return 0;
 }

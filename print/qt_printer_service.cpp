@@ -52,7 +52,7 @@ void QtPrinterService::StartDocument() {
   if (!painter_.begin(&job_->Device())) {
     job_.reset();
     throw RunError(ErrorNumber::kPrinterError,
-                   "The printer " + ToAnsi(name) + " cannot be started");
+                   "The printer " + name.toStdString() + " cannot be started");
   }
   QPagedPaintDevice& device = job_->Device();
   painter_.setClipRect(QRectF(0, 0, device.width(), device.height()));

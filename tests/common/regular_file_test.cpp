@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <istream>
 
+#include "common/file_names.h"
 #include "common/regular_file_buf.h"
 #include "common/run_error.h"
 #include "tests/support/temp_dir.h"
@@ -75,6 +76,22 @@ TEST(RegularFileTest, RefusesWhatIsNotAFileWithItsNumber) {
       EXPECT_TRUE(number == 53 || number == 76) << number;
     else
       EXPECT_EQ(number, static_cast<int>(c.number));
+  }
+}
+
+// A description names the path as the program holds it (UTF-8), on every platform.
+TEST(RegularFileTest, TheDescriptionNamesAFolderOutsideAsciiInUtf8) {
+  TempDir dir;
+  const std::string folder = dir.path() + PathSeparator() + "Angebote-\xC3\xA9";
+  ASSERT_TRUE(std::filesystem::create_directory(NativePath(folder)));
+  try {
+    RegularFile::Open(folder + PathSeparator() + "VORN.PRN", RegularFile::Mode::kRead);
+    FAIL() << "a missing file opened";
+  } catch (const RunError& error) {
+    EXPECT_EQ(error.Number(), static_cast<int>(ErrorNumber::kFileNotFound));
+    EXPECT_NE(error.Description().find("Angebote-\xC3\xA9" + PathSeparator() + "VORN.PRN"),
+              std::string::npos)
+        << error.Description();
   }
 }
 
