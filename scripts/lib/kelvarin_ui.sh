@@ -23,6 +23,8 @@ kv_click_twips() {
 
 # "Select Printer": Frame1 lies at 135,495; its controls are placed inside it.
 kv_printer_ok()       { kv_click_twips "$1" 3660 3165 1035 315; }
+# OK on a dialog whose entries are valid, so that it must close: clicked again while it stays.
+kv_printer_ok_closing() { xvfb_press_until_gone "$1" 3 5 kv_printer_ok "$1"; }
 kv_printer_cancel()   { kv_click_twips "$1" 4800 3165 1035 315; }
 kv_printer_new_font() { kv_click_twips "$1" $((135 + 4500)) $((495 + 1290)) 1035 315; }
 
@@ -49,6 +51,7 @@ kv_printer_type() {
   local wid=$1 text=$2
   kv_click_twips "$wid" $((135 + 1200)) $((495 + 360)) 3600 315
   sleep 0.2
+  xvfb_focus "$wid" || return 1
   xvfb_key ctrl+a
   xvfb_type "$text"
 }
@@ -58,6 +61,7 @@ kv_printer_set_copies() {
   local wid=$1 text=$2
   kv_click_twips "$wid" $((135 + 5040)) $((495 + 765)) 510 285 3
   sleep 0.2
+  xvfb_focus "$wid" || return 1
   xvfb_key ctrl+a
   xvfb_type "$text"
 }
@@ -71,17 +75,22 @@ kv_font_type() {
   local wid=$1 name=$2
   kv_click_twips "$wid" $((120 + 1200)) $((540 + 360)) 3600 315
   sleep 0.2
+  xvfb_focus "$wid" || return 1
   xvfb_key ctrl+a
   xvfb_type "$name"
 }
 
 # Clicks the OK button of a message box WID. The box's buttons sit at its bottom right;
 # OK is the only one, 80 x 26 pixels or so, inside a margin of about 10 pixels.
-kv_message_ok() {
+kv_message_click_ok() {
   local wid=$1 w h
   read -r w h < <(xvfb_window_size "$wid")
+  [[ -n $w && -n $h ]] || return 0  # gone already
   xvfb_click "$wid" $((w - 11 - 40)) $((h - 11 - 12))
 }
+
+# Answers message box WID with OK, and clicks again while it stays open.
+kv_message_ok() { xvfb_press_until_gone "$1" 3 5 kv_message_click_ok "$1"; }
 
 # Writes a Printer.inp with PRINTER, FONT and COPIES (CR LF lines) into DIR.
 kv_write_settings() {
