@@ -18,22 +18,36 @@ HANDLE Handle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
   throw SystemError(static_cast<int>(GetLastError()), what);
 }
 
+RunError NotARegularFile(const std::string& path) {
+  return RunError(ErrorNumber::kPathFileAccess, "Cannot open " + path + ": not a regular file");
+}
+
 }  // namespace
 
 RegularFile RegularFile::Open(const std::string& path, Mode mode) {
   // FILE_APPEND_DATA alone: every write lands at the end, whole, whoever else appends.
   const DWORD access = mode == Mode::kRead ? GENERIC_READ : FILE_APPEND_DATA;
-  const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (mode == Mode::kRead ? FILE_SHARE_DELETE : 0);
+  const DWORD share =
+      FILE_SHARE_READ | FILE_SHARE_WRITE | (mode == Mode::kRead ? FILE_SHARE_DELETE : 0);
   HANDLE h = CreateFileW(NativePath(path).c_str(), access, share, nullptr,
                          mode == Mode::kRead ? OPEN_EXISTING : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                          nullptr);
-  if (h == INVALID_HANDLE_VALUE) Fail("Cannot open " + path);
+  if (h == INVALID_HANDLE_VALUE) {
+    // A folder opens as "access denied"; it is not a file, whatever the rights.
+    const DWORD error = GetLastError();
+    const DWORD attributes = GetFileAttributesW(NativePath(path).c_str());
+    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+      throw NotARegularFile(path);
+    SetLastError(error);
+    Fail("Cannot open " + path);
+  }
   RegularFile file(reinterpret_cast<std::intptr_t>(h), path, 0);
   // A device (a serial port, the console) or a pipe answers with another type than a disk file.
   BY_HANDLE_FILE_INFORMATION info{};
   if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-    throw RunError(ErrorNumber::kPathFileAccess, "Cannot open " + path + ": not a regular file");
+    throw NotARegularFile(path);
   // A read-only file takes no entry, whoever runs the program.
   if (mode == Mode::kAppend && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
     SetLastError(ERROR_ACCESS_DENIED);
