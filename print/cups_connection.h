@@ -43,6 +43,7 @@ class CupsConnection {
 
   std::string what_;
   http_t* http_ = nullptr;
+  int connectError_ = 0;  // why connecting failed, as errno
   std::chrono::milliseconds limit_;
   std::chrono::steady_clock::time_point deadline_;
 };

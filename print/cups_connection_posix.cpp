@@ -1,4 +1,6 @@
 #include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <utility>
 
 #include "print/cups_connection.h"
@@ -23,7 +25,10 @@ CupsConnection::CupsConnection(std::string what)
   int cancel = 0;
   http_ = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
                        static_cast<int>(limit_.count()), &cancel);
-  if (http_ == nullptr) throw Failure();
+  if (http_ == nullptr) {
+    connectError_ = errno;
+    throw Failure();
+  }
   httpSetTimeout(http_, kWaitQuantumSeconds, &CupsConnection::KeepWaiting, this);
 }
 
@@ -45,9 +50,8 @@ RunError CupsConnection::Failure() const {
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(limit_).count();
     why = "the print server did not answer within " + std::to_string(seconds) + " s";
     if (http_ == nullptr && !TimeIsUp()) {
-      const char* reason = cupsLastErrorString();
       why = std::string("the print server did not answer (") +
-            (reason != nullptr ? reason : "no connection") + ")";
+            (connectError_ != 0 ? std::strerror(connectError_) : "no connection") + ")";
     }
   } else {
     const char* reason = cupsLastErrorString();

@@ -230,6 +230,10 @@ TEST_P(StoppedServer, TheCopyIsReportedAndThePrintFileKept) {
     ASSERT_TRUE(WaitFor(gone, 30s));
   });
   ExpectFailureAtCopy();
+  EXPECT_NE(log_.find("Error Desc: The printer did not accept the document: the print server did "
+                      "not answer ("),
+            std::string::npos)
+      << log_;
 }
 
 // The server paused (SIGSTOP) and never answering: the copy ends within the time limit with
