@@ -24,6 +24,8 @@ enum class ErrorNumber : int {
 
 // A failure with a number and a one-line description. Thrown where the platform fails;
 // caught only by the routines that are meant to handle failures, everything else reaches main.
+// The description is UTF-8, like the paths and system texts it is made of; it goes to the
+// user's windows as it is and into code-page files (the action log) converted once.
 class RunError : public std::runtime_error {
  public:
   RunError(ErrorNumber number, const std::string& description)

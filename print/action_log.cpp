@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "common/file_names.h"
-#include "common/file_replace.h"
+#include "common/regular_file.h"
 
 namespace vorn::print {
 
@@ -19,7 +19,11 @@ bool ActionLog::Write(const std::string& message) const {
   try {
     std::string entry = FormatLogTimestamp(clock_.Now(), dayHalves_) + " - " + message + "\r\n";
     std::string path = ResolveFileName(WithTrailingSeparator(folder_), kActionLogFileName);
-    AppendToFile(path, entry);
+    // Only a regular file takes entries: a pipe or a device under the log's name drops them
+    // without waiting for a reader.
+    RegularFile log = RegularFile::Open(path, RegularFile::Mode::kAppend);
+    log.Append(entry);
+    log.Close();
     return true;
   } catch (...) {
     // The log never stops a print run.

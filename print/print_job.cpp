@@ -2,10 +2,13 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <istream>
 
+#include "common/ansi_text.h"
 #include "common/file_names.h"
 #include "common/line_reader.h"
+#include "common/regular_file.h"
+#include "common/regular_file_buf.h"
 #include "common/run_error.h"
 #include "print/kelvarin_context.h"
 
@@ -23,8 +26,9 @@ std::string OneLine(std::string text) {
 }
 
 void ReportFailure(KelvarinContext& ctx, int number, const std::string& description) {
+  // The log holds code-page text; a description is the program's own (UTF-8) text.
   ctx.Log.Write("ERROR IN OutputPrinter ROUTINE: Error Number: " + std::to_string(number) +
-                " Error Desc: " + OneLine(description));
+                " Error Desc: " + Utf8ToAnsi(OneLine(description)));
   std::string phone = ctx.SupportPhone.empty() ? VORN_SUPPORT_PHONE : ctx.SupportPhone;
   ctx.Messages.Show(
       "There is a problem opening the Print File.  Please contact Orvalle at " + phone + ".",
@@ -38,29 +42,21 @@ void PrintOneCopy(KelvarinContext& ctx, const std::string& printFilePath) {
   std::string current;
   long long counter = 0;  // wide, so that long reports print
   bool pageBreak = false;
-  std::error_code ec;
-  const std::filesystem::path native = NativePath(printFilePath);
-  if (std::filesystem::is_directory(native, ec))
-    throw FileError(std::make_error_code(std::errc::is_a_directory),
-                    "Cannot open the print file " + printFilePath);
-  std::ifstream file(native, std::ios::binary);
-  if (!file) {
-    bool missing = !std::filesystem::exists(native, ec);
-    throw FileError(std::make_error_code(missing ? std::errc::no_such_file_or_directory
-                                                 : std::errc::permission_denied),
-                    "Cannot open the print file " + printFilePath);
-  }
+  // Only a regular file is read, and only as far as it reached when opened: a pipe or a device
+  // under the name is an error at once, never a wait or an endless read.
+  RegularFile file = RegularFile::Open(printFilePath, RegularFile::Mode::kRead);
   log("PRINT FILE OPENED");
 
   // Printing runs one line behind reading, so the file's last line is never printed (the
   // calling programs end their files with a line that is not meant for paper).
-  LineReader reader(file);
+  RegularFileBuf buffer(file);
+  std::istream stream(&buffer);
+  LineReader reader(stream);
   std::string previous;
   while (!reader.AtEnd()) {
     ++counter;
     previous.swap(current);
     reader.ReadLine(current);
-    if (file.bad()) throw RunError(ErrorNumber::kDeviceIo, "Cannot read " + printFilePath);
     if (!previous.empty()) {
       // Only a form feed at a line's end ends the page; elsewhere it is printed as it is.
       pageBreak = previous.back() == kFormFeed;
@@ -72,10 +68,9 @@ void PrintOneCopy(KelvarinContext& ctx, const std::string& printFilePath) {
       pageBreak = false;
     }
   }
-  if (file.bad()) throw RunError(ErrorNumber::kDeviceIo, "Cannot read " + printFilePath);
 
   log("ABOUT TO CLOSE PRINT FILE");
-  file.close();
+  file.Close();
   log("PRINT FILE CLOSED");
   printer.NewPage();
   log("SENDING OUTPUT TO PRINTER");

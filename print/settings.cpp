@@ -1,7 +1,7 @@
 #include "print/settings.h"
 
 #include <filesystem>
-#include <fstream>
+#include <istream>
 #include <system_error>
 
 #include "common/blanks.h"
@@ -9,6 +9,8 @@
 #include "common/file_replace.h"
 #include "common/line_reader.h"
 #include "common/number_parse.h"
+#include "common/regular_file.h"
+#include "common/regular_file_buf.h"
 #include "common/run_error.h"
 
 namespace vorn::print {
@@ -116,16 +118,23 @@ std::string FormatSettings(const PrintSettings& s) {
 
 void LoadPrinterSettings(const std::string& folder, PrintSettings& settings) {
   const std::string dir = WithTrailingSeparator(folder);
+  std::string path = ResolveFileName(dir, kSettingsFileName);
   std::string ignored;
   if (!FileExists(dir, kSettingsFileName, ignored)) {
+    // A pipe, a device or a socket under the name is not replaced by a new file: opening it
+    // reports what it is, without waiting on it.
+    std::error_code ec;
+    const auto status = std::filesystem::status(NativePath(path), ec);
+    if (std::filesystem::exists(status) && !std::filesystem::is_directory(status))
+      RegularFile::Open(path, RegularFile::Mode::kRead);
     SavePrinterSettings(dir, settings);
     return;
   }
-  std::string path = ResolveFileName(dir, kSettingsFileName);
-  std::ifstream in(NativePath(path), std::ios::binary);
-  if (!in)
-    throw FileError(std::make_error_code(std::errc::permission_denied), "Cannot open " + path);
+  RegularFile file = RegularFile::Open(path, RegularFile::Mode::kRead);
+  RegularFileBuf buffer(file);
+  std::istream in(&buffer);
   ReadSettings(in, settings);
+  file.Close();
 }
 
 void SavePrinterSettings(const std::string& folder, const PrintSettings& settings) {

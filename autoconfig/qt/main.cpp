@@ -9,6 +9,7 @@
 #include "autoconfig/tesmo.h"
 #include "common/file_names.h"
 #include "common/run_error_report.h"
+#include "gui/qt/display_check.h"
 #include "gui/qt/program_end.h"
 #include "gui/qt/qt_form_host.h"
 #include "gui/qt/qt_message_boxes.h"
@@ -18,6 +19,11 @@ int main(int argc, char* argv[]) {
   // Taken before Qt removes the arguments it understands.
   const std::string arguments = CommandLineArguments(argc, argv);
 
+  // Qt aborts when it cannot open its display; a clear line and status 1 instead.
+  if (std::string why; !vorn::gui::CanOpenDisplay(argc, argv, why)) {
+    std::cerr << "Tesmo: " << why << std::endl;
+    return 1;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tesmo"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/tesmo/tesmo.png")));

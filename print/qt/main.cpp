@@ -8,6 +8,7 @@
 #include "common/clock.h"
 #include "common/file_names.h"
 #include "common/run_error_report.h"
+#include "gui/qt/display_check.h"
 #include "gui/qt/program_end.h"
 #include "gui/qt/qt_form_host.h"
 #include "gui/qt/qt_message_boxes.h"
@@ -24,6 +25,11 @@ std::string DayHalf(const QString& name, const char* fallback) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // Qt aborts when it cannot open its display; a clear line and status 1 instead.
+  if (std::string why; !vorn::gui::CanOpenDisplay(argc, argv, why)) {
+    std::cerr << "Kelvarin: " << why << std::endl;
+    return 1;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName("Kelvarin");
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/kelvarin/kelvarin.ico")));

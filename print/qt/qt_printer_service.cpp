@@ -4,6 +4,7 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QSet>
 #include <algorithm>
 
 #include "common/ansi_text.h"
@@ -46,9 +47,9 @@ void QtPrinterService::StartDocument() {
   if (!painter_.begin(&job_->Device())) {
     job_.reset();
     throw RunError(ErrorNumber::kPrinterError,
-                   "The printer " + ToAnsi(name) + " cannot be started");
+                   "The printer " + name.toStdString() + " cannot be started");
   }
-  QPrinter& device = job_->Device();
+  QPagedPaintDevice& device = job_->Device();
   painter_.setClipRect(QRectF(0, 0, device.width(), device.height()));
   pageHeight_ = device.height();
   ApplyFont();
@@ -84,7 +85,7 @@ void QtPrinterService::PrintText(std::string_view text, bool lineBreak) {
 }
 
 void QtPrinterService::ApplyFont() {
-  QPrinter& device = job_->Device();
+  QPagedPaintDevice& device = job_->Device();
   QFont font(font_, &device);
   // In a fixed-pitch font every character keeps its own cell, so there is nothing for the
   // text shaper to do for these code-page texts; skipping it halves the cost of a line.
@@ -163,13 +164,29 @@ void QtPrinterService::EndDocument() {
   job->Submit();
 }
 
+QStringList QtPrinterService::PlainFamilies(const QStringList& families) {
+  QStringList plain;
+  QSet<QString> listed;
+  for (QString family : families) {
+    // The maker's name in brackets is the font database's, not part of the family's name; the
+    // font is found by its plain name when printing.
+    const qsizetype bracket = family.lastIndexOf(QLatin1String(" ["));
+    if (bracket > 0 && family.endsWith(QLatin1Char(']'))) family.truncate(bracket);
+    if (listed.contains(family)) continue;
+    listed.insert(family);
+    plain.append(family);
+    if (plain.size() == kMaxFonts) break;
+  }
+  return plain;
+}
+
 const QStringList& QtPrinterService::Fonts() {
   if (!fontsLoaded_) {
+    QStringList families;
     for (const QString& family : QFontDatabase::families()) {
-      if (QFontDatabase::isPrivateFamily(family)) continue;
-      fonts_.append(family);
-      if (fonts_.size() == kMaxFonts) break;
+      if (!QFontDatabase::isPrivateFamily(family)) families.append(family);
     }
+    fonts_ = PlainFamilies(families);
     fontsLoaded_ = true;
   }
   return fonts_;

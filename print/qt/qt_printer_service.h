@@ -45,6 +45,11 @@ class QtPrinterService final : public PrinterService {
   int FontCount() override;
   std::string FontAt(int index) override;
 
+  // The font list as the user knows it: each family once, under its plain name ("C059", where
+  // the font database tells two makers' fonts apart as "C059 [urw]" and "C059 [UKWN]"), in
+  // the given order, private families left out, at most 32767.
+  static QStringList PlainFamilies(const QStringList& families);
+
   // The title every job carries in the print queue.
   static constexpr const char* kJobTitle = "VORN Quote";
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QPrinter>
+#include <QPagedPaintDevice>
 #include <QString>
 #include <memory>
 #include <string>
@@ -12,7 +12,7 @@ namespace vorn::print {
 class SpoolJob {
  public:
   virtual ~SpoolJob() = default;
-  virtual QPrinter& Device() = 0;
+  virtual QPagedPaintDevice& Device() = 0;
   virtual void Submit() = 0;
 
   // A new document for `printerName`, shown in the print queue as `title`.

@@ -1,4 +1,6 @@
 // On Windows the document goes straight to the printer driver through Qt's native printer.
+#include <QPrinter>
+
 #include "common/run_error.h"
 #include "print/qt/spooler.h"
 

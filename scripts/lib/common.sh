@@ -15,6 +15,8 @@ VORN_PACKAGES=(
   qt6-base-dev libcups2-dev libcups2 libgtest-dev libgmock-dev
   # access lists copied when a file is replaced
   libacl1-dev
+  # the display check before Qt starts
+  libxcb1-dev
   # the private print server and its command-line clients
   cups-daemon cups-client
   # a virtual screen, window automation, screenshots

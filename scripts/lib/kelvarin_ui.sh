@@ -40,6 +40,8 @@ kv_click() {
 
 # "Select Printer".
 kv_printer_ok()       { kv_click frmPrinterChoice btnOK "$1"; }
+# OK on a dialog whose entries are valid, so that it must close: clicked again while it stays.
+kv_printer_ok_closing() { xvfb_press_until_gone "$1" 3 5 kv_printer_ok "$1"; }
 kv_printer_cancel()   { kv_click frmPrinterChoice btnCancel "$1"; }
 kv_printer_new_font() { kv_click frmPrinterChoice btnFont "$1"; }
 
@@ -67,6 +69,7 @@ kv_printer_type() {
   local wid=$1 text=$2
   kv_click frmPrinterChoice cmbPrinter "$wid" 1 48
   sleep 0.2
+  xvfb_focus "$wid" || return 1
   xvfb_key ctrl+a
   xvfb_type "$text"
 }
@@ -76,6 +79,7 @@ kv_printer_set_copies() {
   local wid=$1 text=$2
   kv_click frmPrinterChoice txtCopies "$wid" 3
   sleep 0.2
+  xvfb_focus "$wid" || return 1
   xvfb_key ctrl+a
   xvfb_type "$text"
 }
@@ -89,17 +93,22 @@ kv_font_type() {
   local wid=$1 name=$2
   kv_click frmPrinterFont cmbFont "$wid" 1 48
   sleep 0.2
+  xvfb_focus "$wid" || return 1
   xvfb_key ctrl+a
   xvfb_type "$name"
 }
 
 # Clicks the OK button of a message box WID. The box's buttons sit at its bottom right;
 # OK is the only one, 80 x 26 pixels or so, inside a margin of about 10 pixels.
-kv_message_ok() {
+kv_message_click_ok() {
   local wid=$1 w h
   read -r w h < <(xvfb_window_size "$wid")
+  [[ -n $w && -n $h ]] || return 0  # gone already
   xvfb_click "$wid" $((w - 11 - 40)) $((h - 11 - 12))
 }
+
+# Answers message box WID with OK, and clicks again while it stays open.
+kv_message_ok() { xvfb_press_until_gone "$1" 3 5 kv_message_click_ok "$1"; }
 
 # Writes a Printer.inp with PRINTER, FONT and COPIES (CR LF lines) into DIR.
 kv_write_settings() {

@@ -64,21 +64,32 @@ xvfb_stop() {
 # True when DISPLAY names a screen that answers.
 xvfb_display_usable() { [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; }
 
-# The visible windows whose title is exactly TITLE, one id a line (none: empty).
+# The visible windows whose title is exactly TITLE, one id a line (none: empty). With PIDs
+# given, only the windows of those processes: a window left over from an earlier step, or of
+# another program, is never taken for the one wanted.
 xvfb_find_windows() {
-  local title=$1
-  local pattern
+  local title=$1 pattern pid
+  shift
   pattern="^$(printf '%s' "$title" | sed 's/[][\.*^$(){}?+|/]/\\&/g')\$"
-  xdotool search --onlyvisible --name "$pattern" 2>/dev/null
+  if (($# == 0)); then
+    xdotool search --onlyvisible --name "$pattern" 2>/dev/null
+    return 0
+  fi
+  for pid in "$@"; do
+    xdotool search --all --onlyvisible --pid "$pid" --name "$pattern" 2>/dev/null
+  done
+  return 0
 }
 
 # Waits until a visible window titled TITLE exists and prints its id (the newest when there
-# are several). SECONDS defaults to 30. Fails on timeout.
+# are several). SECONDS defaults to 30; PIDs, when given, limit the search to those
+# processes' windows. Fails on timeout.
 xvfb_wait_window() {
   local title=$1 seconds=${2:-30} ids
+  shift 2 2>/dev/null || shift $#
   local deadline=$((SECONDS + seconds))
   while :; do
-    ids=$(xvfb_find_windows "$title")
+    ids=$(xvfb_find_windows "$title" "$@")
     if [[ -n $ids ]]; then
       # Give the window a moment to be mapped and drawn before it is used.
       sleep 0.3
@@ -104,20 +115,69 @@ xvfb_wait_window_gone() {
 xvfb_wait_wid_gone() {
   local wid=$1 seconds=${2:-30}
   local deadline=$((SECONDS + seconds))
-  while xwininfo -id "$wid" 2>/dev/null | grep -q 'Map State: IsViewable'; do
+  while xvfb_wid_viewable "$wid"; do
     ((SECONDS < deadline)) || { echo "xvfb_wait_wid_gone: window $wid still open" >&2; return 1; }
     sleep 0.1
   done
 }
 
-# Clicks the left button at client position X Y of window WID (CLICKS times, default once).
+# True while window WID is mapped and viewable.
+xvfb_wid_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+
+# Gives window WID the keyboard focus and waits until the X server reports it there (or on a
+# window inside it), asking again now and then: without a window manager two programs take the
+# focus from each other, and a click or a key that straddles such a change goes astray.
+# SECONDS defaults to 10; fails when the focus never arrives.
+xvfb_focus() {
+  local wid=$1 seconds=${2:-10} focused tries=0
+  local deadline=$((SECONDS + seconds))
+  while :; do
+    if ((tries % 5 == 0)); then
+      xdotool windowfocus --sync "$wid" 2>/dev/null || xdotool windowfocus "$wid" 2>/dev/null
+    fi
+    tries=$((tries + 1))
+    focused=$(xdotool getwindowfocus 2>/dev/null)
+    [[ -n $focused ]] && { [[ $focused == "$wid" ]] || xvfb_is_inside "$focused" "$wid"; } && return 0
+    ((SECONDS < deadline)) || { echo "xvfb_focus: window $wid did not get the focus" >&2; return 1; }
+    sleep 0.1
+  done
+}
+
+# True when window CHILD lies inside window PARENT (at any depth).
+xvfb_is_inside() {
+  local child=$1 parent=$2 up
+  while :; do
+    up=$(xwininfo -children -id "$child" 2>/dev/null | awk '/Parent window id:/ { print $4 }')
+    [[ -z $up || $up == 0x0 ]] && return 1
+    (( up == parent )) && return 0
+    child=$up
+  done
+}
+
+# Clicks the left button at client position X Y of window WID (CLICKS times, default once),
+# after the window has been raised above any other one at that place (two programs centre
+# their windows on the same spot) and has the focus, so that press and release reach it.
 xvfb_click() {
   local wid=$1 x=$2 y=$3 clicks=${4:-1}
+  xdotool windowraise "$wid" 2>/dev/null
+  xvfb_focus "$wid" || return 1
   xdotool mousemove --sync --window "$wid" "$x" "$y" click --repeat "$clicks" --delay 80 1
 }
 
-# Gives window WID the keyboard focus, so that xvfb_key and xvfb_type reach it.
-xvfb_focus() { xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"; }
+# Runs "COMMAND..." (a click on a closing button) until window WID has gone, as a person
+# clicks again when a click went astray: at most TRIES times (3), waiting SECONDS (5) after
+# each. Fails when the window is still there.
+xvfb_press_until_gone() {
+  local wid=$1 tries=$2 seconds=$3 i
+  shift 3
+  for ((i = 0; i < tries; i++)); do
+    xvfb_wid_viewable "$wid" || return 0
+    "$@"
+    xvfb_wait_wid_gone "$wid" "$seconds" 2>/dev/null && return 0
+  done
+  echo "xvfb_press_until_gone: window $wid still open after $tries presses" >&2
+  return 1
+}
 
 # Presses KEYS (xdotool key names such as Down, Return, ctrl+a) on the focused window.
 xvfb_key() { xdotool key --delay 60 "$@"; }

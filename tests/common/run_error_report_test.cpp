@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <stdexcept>
 
+#include "common/file_names.h"
+#include "common/regular_file.h"
 #include "tests/support/recording_message_boxes.h"
+#include "tests/support/temp_dir.h"
 
 namespace vorn {
 namespace {
@@ -49,6 +53,34 @@ TEST(ReportCurrentError, ReportsTheExceptionBeingHandled) {
     EXPECT_EQ(boxes.shown[0].text, c.text);
     EXPECT_EQ(err.str(), std::string(c.text) + "\n");
   }
+}
+
+// The failure to open a file in a folder named outside ASCII, as the platform reports it.
+RunError FailureIn(const std::string& folder) {
+  try {
+    RegularFile::Open(WithTrailingSeparator(folder) + "Printer.inp", RegularFile::Mode::kRead);
+  } catch (const RunError& error) {
+    return error;
+  }
+  return RunError(ErrorNumber::kInvalidCall, "no failure");
+}
+
+TEST(ReportRunError, ShowsAFolderNamedOutsideAsciiAsTheUsersText) {
+  testing::TempDir dir;
+  const std::string folder = WithTrailingSeparator(dir.path()) + "Angebote-\xC3\xA9";
+  ASSERT_TRUE(std::filesystem::create_directory(NativePath(folder)));
+  const RunError error = FailureIn(folder);
+  ASSERT_EQ(error.Number(), static_cast<int>(ErrorNumber::kFileNotFound)) << error.Description();
+
+  testing::RecordingMessageBoxes boxes;
+  std::ostringstream err;
+  EXPECT_EQ(ReportRunError(error, boxes, err), 1);
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  const std::string& text = boxes.shown[0].text;
+  EXPECT_EQ(text.rfind("Run-time error '53':\n\n", 0), 0u) << text;
+  // The folder's name once, as UTF-8 (the box's text), never converted a second time.
+  EXPECT_NE(text.find("Angebote-\xC3\xA9"), std::string::npos) << text;
+  EXPECT_EQ(text.find("\xC3\x83"), std::string::npos) << "converted twice: " << text;
 }
 
 }  // namespace

@@ -194,11 +194,12 @@ e2e_shot() {
   xvfb_screenshot "$1" "$E2E_ARTIFACTS/$2.png" || echo "note: no screenshot $2" >&2
 }
 
-# Waits for a "Kelvarin" message box, saves a picture, reads its text and clicks its OK.
-# Prints the text as read (blanks squeezed); fails when no box appears within SECONDS (20).
+# Waits for a "Kelvarin" message box (of process PID when given), saves a picture, reads its
+# text and clicks its OK until it has gone. Prints the text as read (blanks squeezed); fails
+# when no box appears within SECONDS (20).
 e2e_answer_message() {
-  local shot=$1 seconds=${2:-20} box text
-  box=$(xvfb_wait_window "$KV_TITLE_MESSAGE" "$seconds") || return 1
+  local shot=$1 seconds=${2:-20} pid=${3:-} box text
+  box=$(xvfb_wait_window "$KV_TITLE_MESSAGE" "$seconds" ${pid:+"$pid"}) || return 1
   e2e_shot "$box" "$shot"
   text=$(e2e_read_window "$box")
   kv_message_ok "$box"

@@ -40,9 +40,9 @@ expected_settings() {
 start_and_wait_dialog() {
   local app=$1 work=$2 prefix=$3
   e2e_start_kelvarin "$app" "$work"
-  DLG=$(xvfb_wait_window "$KV_TITLE_PRINTER" 60) || e2e_abort "no \"Select Printer\" window"
+  DLG=$(xvfb_wait_window "$KV_TITLE_PRINTER" 60 "$KV_PID") || e2e_abort "no \"Select Printer\" window"
   local progress
-  if progress=$(xvfb_wait_window "$KV_TITLE_PROGRESS" 10); then
+  if progress=$(xvfb_wait_window "$KV_TITLE_PROGRESS" 10 "$KV_PID"); then
     echo "ok   - the progress window \"Printing Quote\" is shown"
     kv_screenshot_progress "$progress" "$DLG" "$E2E_ARTIFACTS/$prefix-progress.png"
   else
@@ -112,7 +112,7 @@ scenario_first_run() {
   e2e_check "Printer.inp has CR LF lines" e2e_all_crlf "$work/Printer.inp"
   kv_printer_ok "$DLG"
   local text
-  text=$(e2e_answer_message first-run-message 30) ||
+  text=$(e2e_answer_message first-run-message 30 "$KV_PID") ||
     { echo "FAIL - a message box \"Kelvarin\" appears"; E2E_FAILURES=$((E2E_FAILURES + 1)); }
   e2e_check "message text (blanks squeezed)" e2e_window_shows "$MSG_PRINT_FILE" "$text"
   e2e_check "kelvarin ends after the message" e2e_wait_exit "$KV_PID" 30
@@ -144,7 +144,7 @@ scenario_rejected() {
   start_and_wait_dialog "$app" "$work" rejected
   kv_printer_ok "$DLG"
   local text
-  text=$(e2e_answer_message rejected-message 30) ||
+  text=$(e2e_answer_message rejected-message 30 "$KV_PID") ||
     { echo "FAIL - a message box \"Kelvarin\" appears"; E2E_FAILURES=$((E2E_FAILURES + 1)); }
   e2e_check "message text (blanks squeezed)" e2e_window_shows "$MSG_PRINT_FILE" "$text"
   e2e_check "kelvarin ends after the message" e2e_wait_exit "$KV_PID" 30
@@ -176,18 +176,15 @@ scenario_concurrent_log() {
   done
   e2e_start_kelvarin "$app" "$work1"; local pid1=$KV_PID
   e2e_start_kelvarin "$app" "$work2"; local pid2=$KV_PID
-  # Both dialogs open in the centre; the first one found is moved aside so both are visible.
-  local deadline=$((SECONDS + 60)) ids=()
-  while ((${#ids[@]} < 2)); do
-    mapfile -t ids < <(xvfb_find_windows "$KV_TITLE_PRINTER")
-    ((SECONDS < deadline)) || e2e_abort "two \"Select Printer\" windows did not appear"
-    sleep 0.2
-  done
+  # Both dialogs open in the centre; the first one is moved aside so both are visible.
+  local ids=()
+  ids[0]=$(xvfb_wait_window "$KV_TITLE_PRINTER" 60 "$pid1") || e2e_abort "run 1: no \"Select Printer\""
+  ids[1]=$(xvfb_wait_window "$KV_TITLE_PRINTER" 60 "$pid2") || e2e_abort "run 2: no \"Select Printer\""
   sleep 0.5
   xdotool windowmove "${ids[0]}" 0 0
   sleep 0.5
-  kv_printer_ok "${ids[0]}"
-  kv_printer_ok "${ids[1]}"
+  kv_printer_ok_closing "${ids[0]}"
+  kv_printer_ok_closing "${ids[1]}"
   e2e_check "first kelvarin ends" e2e_wait_exit "$pid1" 90
   e2e_check "second kelvarin ends" e2e_wait_exit "$pid2" 90
   cups_wait_captured $((2 * copies)) 30
@@ -255,7 +252,7 @@ scenario_new_font() {
   start_and_wait_dialog "$app" "$work" font
   kv_printer_new_font "$DLG"
   local font
-  font=$(xvfb_wait_window "$KV_TITLE_FONT" 30) || e2e_abort "no \"Select a Printer Font\" window"
+  font=$(xvfb_wait_window "$KV_TITLE_FONT" 30 "$KV_PID") || e2e_abort "no \"Select a Printer Font\" window"
   e2e_shot "$font" font-select-font
   kv_font_type "$font" "$family"
   sleep 0.3
@@ -263,7 +260,7 @@ scenario_new_font() {
   kv_font_ok "$font"
   xvfb_wait_wid_gone "$font" 20 || e2e_abort "the font dialog did not close"
   local again
-  again=$(xvfb_wait_window "$KV_TITLE_PRINTER" 30) || e2e_abort "\"Select Printer\" not shown again"
+  again=$(xvfb_wait_window "$KV_TITLE_PRINTER" 30 "$KV_PID") || e2e_abort "\"Select Printer\" not shown again"
   e2e_shot "$again" font-select-printer-again
   kv_printer_ok "$again"
   e2e_check "kelvarin ends after OK" e2e_wait_exit "$KV_PID" 60
@@ -311,7 +308,7 @@ scenario_invalid_copies() {
   kv_printer_set_copies "$DLG" abc
   kv_printer_ok "$DLG"
   local text
-  text=$(e2e_answer_message invalid-message 20) ||
+  text=$(e2e_answer_message invalid-message 20 "$KV_PID") ||
     { echo "FAIL - a message box \"Kelvarin\" appears"; E2E_FAILURES=$((E2E_FAILURES + 1)); }
   e2e_check "message text (blanks squeezed)" e2e_window_shows "$MSG_INVALID" "$text"
   sleep 0.5

@@ -129,7 +129,7 @@ status_window() {
   return 1
 }
 
-BOX=$(xvfb_wait_window Tesmo 20) ||
+BOX=$(xvfb_wait_window Tesmo 20 "$TESMO_PID") ||
   fail "the confirmation message box did not appear ($(cat "$WORK/tesmo.out"))"
 xvfb_screenshot "$BOX" "$ARTIFACTS/tesmo_confirm.png" || note "no screenshot of the box"
 # Nothing is patched before the user has answered.
@@ -213,14 +213,14 @@ cd "$WORK/cwd" || fail "cannot enter $WORK/cwd"
 "$WORK/lonely/tesmo" /d >"$WORK/lonely.out" 2>&1 &
 TESMO_PID=$!
 cd / || true
-BOX=$(xvfb_wait_window Tesmo 20) || fail "the second run's confirmation box did not appear"
+BOX=$(xvfb_wait_window Tesmo 20 "$TESMO_PID") || fail "the second run's confirmation box did not appear"
 xvfb_focus "$BOX"
 xvfb_key Return
 poll find_status || fail "the second run's status window did not appear"
 poll patched || fail "the second run changed the patched files"
 sleep 1
 click_in_status_window cmdPrint
-REPORT=$(xvfb_wait_window Tesmo 20) || fail "no run-time error report for a missing kelvarin"
+REPORT=$(xvfb_wait_window Tesmo 20 "$TESMO_PID") || fail "no run-time error report for a missing kelvarin"
 xvfb_screenshot "$REPORT" "$ARTIFACTS/tesmo_no_kelvarin.png" || true
 xvfb_focus "$REPORT"
 xvfb_key Return

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "common/file_names.h"
 #include "print/kelvarin_context.h"
 #include "tests/print/fakes.h"
 #include "tests/support/temp_dir.h"
@@ -54,6 +55,21 @@ class OutputPrinterTest : public ::testing::Test {
   ActionLog log{clock, {}, app.path()};
   KelvarinContext ctx;
 };
+
+// A folder named outside ASCII: the error line holds the name in the log's code page (one
+// byte, 0xE9, for the e with acute accent), not as UTF-8.
+TEST_F(OutputPrinterTest, AnErrorNamingAFolderOutsideAsciiIsLoggedInTheCodePage) {
+  const std::string folder = WithTrailingSeparator(work.path()) + "Angebote-\xC3\xA9";
+  ASSERT_TRUE(std::filesystem::create_directory(NativePath(folder)));
+  ctx.CurrentDir = folder;
+  Print("Front Desk", 1);
+  const std::string log = ReadFile(app / "actionlog.txt");
+  const std::string error = log.substr(log.find("ERROR IN OutputPrinter ROUTINE: "));
+  EXPECT_NE(error.find("Error Number: 53 Error Desc: "), std::string::npos) << error;
+  EXPECT_NE(error.find("Angebote-\xE9"), std::string::npos) << error;
+  EXPECT_EQ(error.find("\xC3"), std::string::npos) << "UTF-8 in the log: " << error;
+  EXPECT_EQ(messages.shown.size(), 1u);
+}
 
 TEST_F(OutputPrinterTest, PrintsOneLineBehindSoTheLastLineIsNotPrinted) {
   WriteFile(work / "VORN.PRN", "A\r\nB\r\nC\r\n");

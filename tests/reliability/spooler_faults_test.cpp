@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "print/cups_connection.h"
 #include "print/print_job.h"
 #include "print/qt/qt_printer_service.h"
 #include "tests/print/fakes.h"
@@ -230,8 +231,43 @@ TEST_P(StoppedServer, TheCopyIsReportedAndThePrintFileKept) {
     ASSERT_TRUE(WaitFor(gone, 30s));
   });
   ExpectFailureAtCopy();
+  EXPECT_NE(log_.find("Error Desc: The printer did not accept the document: the print server did "
+                      "not answer ("),
+            std::string::npos)
+      << log_;
 }
 
+// The server paused (SIGSTOP) and never answering: the copy ends within the time limit with
+// error 482 saying so, as if the server were gone.
+using PausedServer = SpoolerFault;
+
+TEST_P(PausedServer, TheCopyIsReportedWithinTheLimitAndThePrintFileKept) {
+  AddQueue("paused" + std::to_string(GetParam()));
+  const char* pidText = std::getenv("VORN_CUPS_PID");
+  ASSERT_NE(pidText, nullptr);
+  const pid_t pid = std::atoi(pidText);
+  // Lets the server run again and restores the limit, whatever the test's outcome.
+  struct Resume {
+    pid_t pid;
+    ~Resume() {
+      ::kill(pid, SIGCONT);
+      print::SetPrintServerTimeLimit(print::kPrintServerTimeLimit);
+    }
+  } resume{pid};
+  print::SetPrintServerTimeLimit(2s);
+  std::chrono::steady_clock::time_point paused;
+  PrintWithFault([&] {
+    ASSERT_EQ(::kill(pid, SIGSTOP), 0);
+    paused = std::chrono::steady_clock::now();
+  });
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - paused).count();
+  ExpectFailureAtCopy();
+  EXPECT_NE(log_.find("the print server did not answer"), std::string::npos) << log_;
+  EXPECT_LT(seconds, 2.0 + 5.0) << "the copy did not end within its limit";
+}
+
+INSTANTIATE_TEST_SUITE_P(BeforeCopy, PausedServer, ::testing::Values(1, 2, 3));
 INSTANTIATE_TEST_SUITE_P(BeforeCopy, RejectingQueue, ::testing::Values(1, 2, 3));
 INSTANTIATE_TEST_SUITE_P(BeforeCopy, DisabledQueue, ::testing::Values(1, 2, 3));
 INSTANTIATE_TEST_SUITE_P(BeforeCopy, StoppedServer, ::testing::Values(1, 2, 3));

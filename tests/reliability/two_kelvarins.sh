@@ -29,6 +29,14 @@ settings_version() {
 
 same_bytes() { cmp -s "$1" "$2"; }
 
+# Ends process PID if it still runs, and waits for it.
+end_leftover() {
+  kill -0 "$1" 2>/dev/null || return 0
+  echo "round leftover: ending Kelvarin $1" >&2
+  kill -KILL "$1" 2>/dev/null
+  wait "$1" 2>/dev/null
+}
+
 one_round() {
   local round=$1 queue=twin$1
   cups_add_capture_queue "$queue" && cups_set_default "$queue" || e2e_abort "no queue"
@@ -45,36 +53,42 @@ one_round() {
 
   e2e_start_kelvarin "$app" "$work"; local pid1=$KV_PID
   e2e_start_kelvarin "$app" "$work"; local pid2=$KV_PID
-  local deadline=$((SECONDS + 60)) ids=()
-  while ((${#ids[@]} < 2)); do
-    mapfile -t ids < <(xvfb_find_windows "$KV_TITLE_PRINTER")
-    ((SECONDS < deadline)) || e2e_abort "two \"Select Printer\" windows did not appear"
-    sleep 0.2
-  done
+  # Each run's own dialog, found by its process: never a window of an earlier round.
+  local id1 id2
+  id1=$(xvfb_wait_window "$KV_TITLE_PRINTER" 60 "$pid1") || e2e_abort "run 1: no \"Select Printer\""
+  id2=$(xvfb_wait_window "$KV_TITLE_PRINTER" 60 "$pid2") || e2e_abort "run 2: no \"Select Printer\""
   sleep 0.5
-  xdotool windowmove "${ids[0]}" 0 0
+  xdotool windowmove "$id1" 0 0
   sleep 0.5
-  kv_printer_set_copies "${ids[0]}" 2
-  kv_printer_set_copies "${ids[1]}" 3
-  # Both OKs as close together as a person's two clicks can be.
-  kv_printer_ok "${ids[0]}"
-  kv_printer_ok "${ids[1]}"
+  kv_printer_set_copies "$id1" 2 || e2e_check "round $round: copies typed into run 1" false
+  kv_printer_set_copies "$id2" 3 || e2e_check "round $round: copies typed into run 2" false
+  # Both OKs as close together as a person's two clicks can be; a click that went astray
+  # is made again.
+  kv_printer_ok_closing "$id1" || e2e_check "round $round: run 1's dialog closes on OK" false
+  kv_printer_ok_closing "$id2" || e2e_check "round $round: run 2's dialog closes on OK" false
 
-  # Answer every message either run shows until both have ended.
+  # Answer every message either run shows until both have ended; each box counts once.
   local messages=0 box
-  deadline=$((SECONDS + 120))
+  local -A answered=()
+  local deadline=$((SECONDS + 120))
   while kill -0 "$pid1" 2>/dev/null || kill -0 "$pid2" 2>/dev/null; do
-    ((SECONDS < deadline)) || { e2e_check "both runs end" false; break; }
-    for box in $(xvfb_find_windows "$KV_TITLE_MESSAGE"); do
-      e2e_shot "$box" "twin-round$round-message$messages"
-      kv_message_ok "$box"
-      messages=$((messages + 1))
-      sleep 0.5
+    ((SECONDS < deadline)) || { e2e_check "round $round: both runs end" false; break; }
+    for box in $(xvfb_find_windows "$KV_TITLE_MESSAGE" "$pid1" "$pid2"); do
+      if [[ -z ${answered[$box]:-} ]]; then
+        answered[$box]=1
+        e2e_shot "$box" "twin-round$round-message$messages"
+        messages=$((messages + 1))
+      fi
+      kv_message_ok "$box" || e2e_check "round $round: message box $box closes on OK" false
     done
     sleep 0.2
   done
   e2e_wait_exit "$pid1" 5; local status1=$KV_STATUS
   e2e_wait_exit "$pid2" 5; local status2=$KV_STATUS
+  # A run still going at the end of its round is ended with it, so that no later round meets
+  # its windows.
+  end_leftover "$pid1"
+  end_leftover "$pid2"
   cups_wait_drained "" 60
 
   local log=$app/actionlog.txt jobs errors

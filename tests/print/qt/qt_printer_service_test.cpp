@@ -364,6 +364,40 @@ class QtPrinterServiceTest : public QObject {
     QCOMPARE(ours, PdfWithoutDate(theirsPath));
   }
 
+  // The font list names each family once, under the name the user knows.
+  void familiesAreListedOnceUnderTheirPlainNames_data() {
+    QTest::addColumn<QStringList>("families");
+    QTest::addColumn<QStringList>("listed");
+    QTest::newRow("two makers") << QStringList{"Arial", "C059 [UKWN]", "C059 [urw]", "Tahoma"}
+                                << QStringList{"Arial", "C059", "Tahoma"};
+    QTest::newRow("plain and with maker")
+        << QStringList{"Nimbus Mono PS", "Nimbus Mono PS [urw]"} << QStringList{"Nimbus Mono PS"};
+    QTest::newRow("brackets inside a name stay") << QStringList{"Odd [Name] Sans", "[Bracket]"}
+                                                 << QStringList{"Odd [Name] Sans", "[Bracket]"};
+    QTest::newRow("nothing to change")
+        << QStringList{"Courier New", "Arial"} << QStringList{"Courier New", "Arial"};
+  }
+  void familiesAreListedOnceUnderTheirPlainNames() {
+    QFETCH(QStringList, families);
+    QFETCH(QStringList, listed);
+    QCOMPARE(QtPrinterService::PlainFamilies(families), listed);
+  }
+
+  // The system's own list, as the font dialog gets it: no maker's name, no family twice.
+  void theSystemsFontListHasNoMakersNames() {
+    QtPrinterService service(
+        [](const QString&, const QString&) -> std::unique_ptr<SpoolJob> { return nullptr; });
+    QSet<QString> seen;
+    QVERIFY(service.FontCount() > 0);
+    for (int i = 0; i < service.FontCount(); ++i) {
+      const QString family = QString::fromStdString(service.FontAt(i));
+      QVERIFY2(!QRegularExpression(QStringLiteral(" \\[[^]]*\\]$")).match(family).hasMatch(),
+               qPrintable(family));
+      QVERIFY2(!seen.contains(family), qPrintable(family + " listed twice"));
+      seen.insert(family);
+    }
+  }
+
   // Each document is its own job from the factory.
   void everyDocumentIsAJobOfItsOwn() {
     Fixture f("Arial");
