@@ -159,7 +159,9 @@ void Win32FormWindow::AddControl(const ControlLayout& layout, int dpi) {
   if (layout.Visible) style |= WS_VISIBLE;
   if (!layout.Enabled) style |= WS_DISABLED;
 
-  const int index = static_cast<int>(controls_.size());
+  // A control's id is its place in the layout table, plus 100: stable for tools that read the
+  // window from outside.
+  const int index = static_cast<int>(&layout - form_.Layout().Controls.data());
   HWND hwnd = CreateWindowExW(exStyle, className, AnsiToWide(layout.Caption).c_str(), style,
                               rect.Left, rect.Top, rect.Width, height, hwnd_,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstId + index)),
@@ -275,9 +277,11 @@ void Win32FormWindow::Forward(Handler handler) {
 }
 
 void Win32FormWindow::OnCommand(int id, int code) {
-  const int index = id - kFirstId;
-  if (index < 0 || index >= static_cast<int>(controls_.size())) return;
-  const Control& control = controls_[static_cast<std::size_t>(index)];
+  const Control* found = nullptr;
+  for (const Control& control : controls_)
+    if (GetDlgCtrlID(control.Hwnd) == id) found = &control;
+  if (found == nullptr) return;
+  const Control& control = *found;
   const std::string_view name = control.Layout->Name;
   switch (control.Layout->Kind) {
     case ControlKind::kCommandButton:
