@@ -41,6 +41,7 @@ int main(int argc, char* argv[]) {
       vorn::SystemClock clock;
       vorn::print::KelvarinContext ctx(printers, messages, clock);
       ctx.CurrentDir = ctx.AppDir = vorn::CurrentDirectory();
+      ctx.SupportPhone = VORN_SUPPORT_PHONE;
       ctx.PrintSettings.FontName = argc == 5 ? argv[4] : "Courier New";
       vorn::print::OutputPrinter(ctx, argv[2], static_cast<std::int16_t>(std::stoi(argv[3])));
       return 0;
