@@ -437,8 +437,9 @@ scenario_tesmo_run() {
   e2e_check_equal "the status" "Configuration complete!" "$(we_text $ID_STATUS)"
   e2e_check_equal "Close is enabled" 1 "$(we_attr $ID_CLOSE enabled)"
   e2e_check_equal "Print Test Page is shown" 1 "$(we_attr $ID_PRINT visible)"
-  e2e_shot "$(xdotool search --onlyvisible --name '^$' 2>/dev/null | while read -r w; do
-    xwininfo -id "$w" | grep -q "Width: 32[0-9]" && echo "$w"; done | tail -n 1)" tesmo-configured
+  # The status window has no title: it is found by its program's X window class.
+  e2e_shot "$(xdotool search --onlyvisible --classname '^tesmo\.exe$' 2>/dev/null | tail -n 1)" \
+    tesmo-configured
   printf 'PORT=4\r\nline 2\r\nline 3\r\n' >"$E2E_TMP/prog03.expected"
   e2e_check "PROG03.DTA patched, every line ending in CR LF" \
     cmp "$E2E_TMP/prog03.expected" "$DRIVE/vorn/Program 03/PROG03.DTA"
