@@ -481,9 +481,97 @@ scenario_tesmo_print() {
   rm -f "$WINEPREFIX/dosdevices/v:"
 }
 
+UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VornPrintUtility'
+
+# The uninstall entry's value NAME, or nothing.
+uninstall_value() {
+  wine reg query "$UNINSTALL_KEY" /v "$1" /reg:64 2>/dev/null | tr -d '\r' |
+    sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
+}
+
+# Waits up to SECONDS until PATH is gone.
+wait_file_gone() {
+  local path=$1 deadline=$((SECONDS + $2))
+  while [[ -e $path ]]; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.3
+  done
+}
+
+# The setup program, silently (/S), on drive V: with a \vorn\ tree: Tesmo answered, the files
+# in place, the data files patched, the uninstall entry written; Kelvarin printing from the
+# installed folder with its action log there; an upgrade keeping the log; the uninstall
+# removing exactly what was installed.
+scenario_setup() {
+  [[ -f ${VORN_SETUP_EXE:-} ]] || e2e_abort "no setup program (VORN_SETUP_EXE)"
+  local queue=we-setup-$SUFFIX work installed setup_pid f
+  cups_add_capture_queue "$queue" >/dev/null || e2e_abort "no queue"
+  work=$(e2e_temp_dir cwd)
+  make_vorn_drive
+  we_start "$work" "$VORN_SETUP_EXE" /S '/D=V:\VORN\Print'
+  setup_pid=$PID
+  we_answer_box Tesmo "$MSG_CONFIRM" $ID_BOX_OK setup-tesmo-confirm
+  we_wait 60 --child "Print Test Page" || e2e_abort "no status window during setup"
+  local deadline=$((SECONDS + 30))
+  until [[ $(we_attr $ID_CLOSE enabled) == 1 ]]; do
+    ((SECONDS < deadline)) || break
+    sleep 0.3
+    WE_OUT=$(we_texts --child "Print Test Page")
+  done
+  e2e_check_equal "Tesmo lists the drive installed to" \
+    "Looking for Vorn programs installed on Drive (V)" "$(we_items $ID_STATUS_LIST | head -n 1)"
+  e2e_check "Tesmo's window closes on Close" we_press_and_gone $ID_CLOSE --child "Print Test Page"
+  e2e_check "setup ends after Tesmo" e2e_wait_exit "$setup_pid" 60
+  e2e_check_equal "setup's exit status" 0 "$KV_STATUS"
+
+  installed=$(find "$DRIVE" -maxdepth 2 -type d -ipath "$DRIVE/vorn/print" | head -n 1)
+  [[ -n $installed ]] || e2e_abort "no V:\VORN\Print folder"
+  for f in Kelvarin.exe Tesmo.exe Uninstall.exe; do
+    e2e_check "$f installed" test -s "$installed/$f"
+  done
+  printf 'PORT=4\r\nline 2\r\nline 3\r\n' >"$E2E_TMP/prog03.expected"
+  e2e_check "PROG03.DTA patched as Tesmo patches it" \
+    cmp "$E2E_TMP/prog03.expected" "$DRIVE/vorn/Program 03/PROG03.DTA"
+  e2e_check_equal "the uninstall entry's name" "VORN Print Utility" "$(uninstall_value DisplayName)"
+  e2e_check_equal "the uninstall entry's version" "${VORN_VERSION:-}" "$(uninstall_value DisplayVersion)"
+  e2e_check_equal "the uninstall entry's command" '"V:\VORN\Print\Uninstall.exe"' \
+    "$(uninstall_value UninstallString)"
+
+  # Kelvarin from the installed folder prints and logs beside itself.
+  printf '%s\r\n' "" "$queue" "" N N "Courier New" 1 0 --- '***' >"$work/Printer.inp"
+  write_two_page_file "$work/VORN.PRN"
+  we_start "$work" 'V:\VORN\Print\Kelvarin.exe'
+  we_wait 60 "Select Printer" || e2e_abort "the installed Kelvarin shows no dialog"
+  e2e_check "\"Select Printer\" closes on OK" we_press_and_gone $ID_OK "Select Printer"
+  e2e_check "the installed Kelvarin ends" e2e_wait_exit "$PID" 60
+  cups_wait_captured 1 60 "$queue"
+  check_two_page_job "$(cups_captured_files "$queue" | head -n 1)" "the job"
+  e2e_check_equal "the action log in the installed folder" "$(e2e_expected_log 1)" \
+    "$(e2e_log_messages "$installed/actionlog.txt")"
+
+  # Setup again over the installation (an upgrade or repair, Tesmo left out): the programs
+  # are replaced, the log and the user's files stay.
+  cp "$installed/actionlog.txt" "$E2E_TMP/actionlog.before"
+  printf 'damaged' >"$installed/Tesmo.exe"
+  printf '%s\r\n' "" "$queue" "" N N "Courier New" 1 0 --- '***' >"$installed/Printer.inp"
+  printf 'QUOTE\r\n' >"$installed/VORN.PRN"
+  we_start "$work" "$VORN_SETUP_EXE" /S /NOTESMO '/D=V:\VORN\Print'
+  e2e_check "setup again ends by itself" e2e_wait_exit "$PID" 60
+  e2e_check "Tesmo.exe replaced" cmp -s "$installed/Tesmo.exe" "$(dirname "$VORN_SETUP_EXE")/setup/programs/Tesmo.exe"
+  e2e_check "the action log kept" cmp -s "$E2E_TMP/actionlog.before" "$installed/actionlog.txt"
+
+  # The uninstaller (silent) removes exactly what setup installed.
+  wine 'V:\VORN\Print\Uninstall.exe' /S >/dev/null 2>&1
+  e2e_check "the uninstaller removes itself" wait_file_gone "$installed/Uninstall.exe" 60
+  for f in Kelvarin.exe Tesmo.exe; do e2e_check "$f removed" test ! -e "$installed/$f"; done
+  for f in actionlog.txt Printer.inp VORN.PRN; do e2e_check "$f kept" test -e "$installed/$f"; done
+  e2e_check "the data files kept" cmp "$E2E_TMP/prog03.expected" "$DRIVE/vorn/Program 03/PROG03.DTA"
+  e2e_check_equal "the uninstall entry removed" "" "$(uninstall_value DisplayName)"
+}
+
 we_setup
 case $SCENARIO in
-  ok | cancel | invalid_copies | pick_printer | new_font | tesmo_run | tesmo_print)
+  ok | cancel | invalid_copies | pick_printer | new_font | tesmo_run | tesmo_print | setup)
     "scenario_$SCENARIO" ;;
   *) echo "unknown scenario $SCENARIO" >&2; exit 2 ;;
 esac
