@@ -6,6 +6,7 @@
 
 #include "common/wide_text.h"
 #include "print/system_printers.h"
+#include "print/win32/spooler_library.h"
 
 namespace vorn::print {
 
@@ -17,13 +18,15 @@ std::string Text(const wchar_t* text) { return text != nullptr ? WideToAnsi(text
 }  // namespace
 
 std::vector<PrinterInfo> SystemPrinters() {
+  const auto enumPrinters = SpoolerLibrary::Get().enumPrinters;
+  std::vector<PrinterInfo> printers;
+  if (enumPrinters == nullptr) return printers;  // no spooler to ask
   const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
   DWORD needed = 0, count = 0;
-  EnumPrintersW(flags, nullptr, 2, nullptr, 0, &needed, &count);
-  std::vector<PrinterInfo> printers;
+  enumPrinters(flags, nullptr, 2, nullptr, 0, &needed, &count);
   if (needed == 0) return printers;
   std::vector<BYTE> buffer(needed);
-  if (!EnumPrintersW(flags, nullptr, 2, buffer.data(), needed, &needed, &count)) return printers;
+  if (!enumPrinters(flags, nullptr, 2, buffer.data(), needed, &needed, &count)) return printers;
   const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
   for (DWORD i = 0; i < count; ++i)
     printers.push_back(
@@ -32,11 +35,13 @@ std::vector<PrinterInfo> SystemPrinters() {
 }
 
 std::string SystemDefaultPrinter() {
+  const auto defaultPrinter = SpoolerLibrary::Get().getDefaultPrinter;
+  if (defaultPrinter == nullptr) return {};
   DWORD size = 0;
-  GetDefaultPrinterW(nullptr, &size);
+  defaultPrinter(nullptr, &size);
   if (size == 0) return {};
   std::vector<wchar_t> name(size);
-  if (!GetDefaultPrinterW(name.data(), &size)) return {};
+  if (!defaultPrinter(name.data(), &size)) return {};
   return WideToAnsi(name.data());
 }
 

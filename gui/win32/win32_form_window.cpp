@@ -1,7 +1,5 @@
 #include "gui/win32/win32_form_window.h"
 
-#include <commctrl.h>
-
 #include <stdexcept>
 
 #include "common/wide_text.h"
@@ -16,6 +14,9 @@ using forms::ControlLayout;
 namespace {
 
 constexpr const wchar_t* kClassName = L"VornForm";
+// Where a control's window keeps its form window and its own procedure while subclassed.
+constexpr const wchar_t* kOwnerProp = L"VornFormWindow";
+constexpr const wchar_t* kProcProp = L"VornControlProc";
 constexpr int kFirstId = 100;
 // A combo box window is its text field plus the room its list drops into.
 constexpr int kComboListPixels = 160;
@@ -83,7 +84,17 @@ void Win32FormWindow::RegisterClass(HINSTANCE instance) {
 
 Win32FormWindow::Win32FormWindow(forms::Form& form, Win32FormHost& host)
     : form_(form), host_(host) {
-  Build();
+  try {
+    Build();
+  } catch (...) {
+    // A window half built goes again before the failure is passed on.
+    if (hwnd_ != nullptr) {
+      unloading_ = true;
+      DestroyWindow(hwnd_);
+    }
+    for (HFONT font : fonts_) DeleteObject(font);
+    throw;
+  }
 }
 
 Win32FormWindow::~Win32FormWindow() {
@@ -180,12 +191,9 @@ void Win32FormWindow::AddControl(const ControlLayout& layout, int dpi) {
     SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), rect.Height - 6);
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
-    if (GetComboBoxInfo(hwnd, &info) && info.hwndItem != nullptr)
-      SetWindowSubclass(info.hwndItem, &Win32FormWindow::ControlProc, 0,
-                        reinterpret_cast<DWORD_PTR>(this));
+    if (GetComboBoxInfo(hwnd, &info) && info.hwndItem != nullptr) Subclass(info.hwndItem);
   }
-  if (forms::TakesFocus(layout))
-    SetWindowSubclass(hwnd, &Win32FormWindow::ControlProc, 0, reinterpret_cast<DWORD_PTR>(this));
+  if (forms::TakesFocus(layout)) Subclass(hwnd);
   controls_.push_back({&layout, hwnd});
 }
 
@@ -257,13 +265,26 @@ LRESULT Win32FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK Win32FormWindow::ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                              UINT_PTR /*id*/, DWORD_PTR data) {
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, &Win32FormWindow::ControlProc, 0);
-  const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
-  if (message == WM_KILLFOCUS) {
-    reinterpret_cast<Win32FormWindow*>(data)->OnFocusLeft(hwnd, reinterpret_cast<HWND>(wParam));
+void Win32FormWindow::Subclass(HWND control) {
+  SetPropW(control, kOwnerProp, this);
+  const LONG_PTR original = SetWindowLongPtrW(
+      control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32FormWindow::ControlProc));
+  SetPropW(control, kProcProp, reinterpret_cast<HANDLE>(original));
+}
+
+LRESULT CALLBACK Win32FormWindow::ControlProc(HWND hwnd, UINT message, WPARAM wParam,
+                                              LPARAM lParam) {
+  auto* owner = static_cast<Win32FormWindow*>(GetPropW(hwnd, kOwnerProp));
+  auto original = reinterpret_cast<WNDPROC>(GetPropW(hwnd, kProcProp));
+  if (message == WM_NCDESTROY) {
+    // The control goes: its own procedure takes over again.
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+    RemovePropW(hwnd, kOwnerProp);
+    RemovePropW(hwnd, kProcProp);
   }
+  const LRESULT result = CallWindowProcW(original, hwnd, message, wParam, lParam);
+  if (message == WM_KILLFOCUS && owner != nullptr)
+    owner->OnFocusLeft(hwnd, reinterpret_cast<HWND>(wParam));
   return result;
 }
 

@@ -65,8 +65,9 @@ class Win32FormWindow final : public forms::FormView {
   };
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                      UINT_PTR id, DWORD_PTR data);
+  // Controls that take the focus are subclassed to see the focus leave them.
+  void Subclass(HWND control);
+  static LRESULT CALLBACK ControlProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Build();
   void AddControl(const forms::ControlLayout& layout, int dpi);
