@@ -13,7 +13,6 @@
 #include "print/forms/kelvarin_forms.h"
 #include "print/kelvarin.h"
 #include "print/win32/gdi_printer_service.h"
-#include "print/win32/spooler_library.h"
 
 namespace {
 
@@ -37,8 +36,6 @@ std::string DayHalf(LCTYPE which, const char* fallback) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*show*/) {
-  // The spooler gets ready while the settings are read and the first window is built.
-  vorn::print::SpoolerLibrary::LoadInBackground();
   vorn::print::GdiPrinterService printers;
   vorn::win32::Win32MessageBoxes messages(L"Kelvarin");
   vorn::SystemClock clock;

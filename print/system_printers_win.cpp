@@ -6,7 +6,6 @@
 
 #include "common/wide_text.h"
 #include "print/system_printers.h"
-#include "print/win32/spooler_library.h"
 
 namespace vorn::print {
 
@@ -18,15 +17,13 @@ std::string Text(const wchar_t* text) { return text != nullptr ? WideToAnsi(text
 }  // namespace
 
 std::vector<PrinterInfo> SystemPrinters() {
-  const auto enumPrinters = SpoolerLibrary::Get().enumPrinters;
-  std::vector<PrinterInfo> printers;
-  if (enumPrinters == nullptr) return printers;  // no spooler to ask
   const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
   DWORD needed = 0, count = 0;
-  enumPrinters(flags, nullptr, 2, nullptr, 0, &needed, &count);
+  EnumPrintersW(flags, nullptr, 2, nullptr, 0, &needed, &count);
+  std::vector<PrinterInfo> printers;
   if (needed == 0) return printers;
   std::vector<BYTE> buffer(needed);
-  if (!enumPrinters(flags, nullptr, 2, buffer.data(), needed, &needed, &count)) return printers;
+  if (!EnumPrintersW(flags, nullptr, 2, buffer.data(), needed, &needed, &count)) return printers;
   const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
   for (DWORD i = 0; i < count; ++i)
     printers.push_back(
@@ -35,13 +32,11 @@ std::vector<PrinterInfo> SystemPrinters() {
 }
 
 std::string SystemDefaultPrinter() {
-  const auto defaultPrinter = SpoolerLibrary::Get().getDefaultPrinter;
-  if (defaultPrinter == nullptr) return {};
   DWORD size = 0;
-  defaultPrinter(nullptr, &size);
+  GetDefaultPrinterW(nullptr, &size);
   if (size == 0) return {};
   std::vector<wchar_t> name(size);
-  if (!defaultPrinter(name.data(), &size)) return {};
+  if (!GetDefaultPrinterW(name.data(), &size)) return {};
   return WideToAnsi(name.data());
 }
 
