@@ -1,6 +1,4 @@
-// The reference for Kelvarin.exe's start-up under Wine: a bare Win32 program that shows one
-// dialog ("Minimal Dialog", a text and an OK button, from an in-memory template) and waits.
-#include <windows.h>
+#include "bench/win32/minimal_dialog.h"
 
 #include <cstring>
 #include <vector>
@@ -40,7 +38,7 @@ INT_PTR CALLBACK Proc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int ShowMinimalDialog(HINSTANCE instance) {
   std::vector<WORD> t;
   const DLGTEMPLATE dialog{
       DS_SETFONT | DS_CENTER | DS_MODALFRAME | WS_POPUP | WS_CAPTION, 0, 2, 0, 0, 200, 80};
