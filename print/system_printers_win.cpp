@@ -4,21 +4,15 @@
 
 #include <vector>
 
+#include "common/wide_text.h"
 #include "print/system_printers.h"
 
 namespace vorn::print {
 
 namespace {
 
-// The ANSI code page's bytes of a spooler text, as the settings file holds names.
-std::string Ansi(const wchar_t* text) {
-  if (text == nullptr || *text == L'\0') return {};
-  int n = WideCharToMultiByte(1252, 0, text, -1, nullptr, 0, "?", nullptr);
-  std::string bytes(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(1252, 0, text, -1, bytes.data(), n, "?", nullptr);
-  bytes.resize(static_cast<std::size_t>(n > 0 ? n - 1 : 0));
-  return bytes;
-}
+// The spooler's texts as the settings file holds names: ANSI bytes.
+std::string Text(const wchar_t* text) { return text != nullptr ? WideToAnsi(text) : std::string(); }
 
 }  // namespace
 
@@ -33,7 +27,7 @@ std::vector<PrinterInfo> SystemPrinters() {
   const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
   for (DWORD i = 0; i < count; ++i)
     printers.push_back(
-        {Ansi(info[i].pPrinterName), Ansi(info[i].pDriverName), Ansi(info[i].pPortName)});
+        {Text(info[i].pPrinterName), Text(info[i].pDriverName), Text(info[i].pPortName)});
   return printers;
 }
 
@@ -43,7 +37,7 @@ std::string SystemDefaultPrinter() {
   if (size == 0) return {};
   std::vector<wchar_t> name(size);
   if (!GetDefaultPrinterW(name.data(), &size)) return {};
-  return Ansi(name.data());
+  return WideToAnsi(name.data());
 }
 
 }  // namespace vorn::print

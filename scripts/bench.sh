@@ -29,7 +29,7 @@ WORK=$BUILD/work
 vorn_ensure_packages g++ cmake ninja-build qt6-base-dev libcups2-dev libcups2 libgtest-dev \
   libgmock-dev libbenchmark-dev libx11-dev cups-daemon cups-client xvfb xauth x11-utils \
   fonts-dejavu-core fonts-liberation fontconfig procps paps enscript fd-find findutils sed \
-  coreutils
+  coreutils g++-mingw-w64-x86-64-posix wine wine64 ghostscript
 
 vorn_log "building the benchmarks in $BUILD"
 mkdir -p "$BUILD" || vorn_die "cannot create $BUILD"
@@ -108,6 +108,7 @@ vorn_log "rendering: 20,000 lines, $RUNS runs each"
 ours=$(median_of "$WORK/render.csv" render/ours)
 paps=$(median_of "$WORK/render.csv" render/paps)
 ours_cpu=$(median_of "$WORK/render.csv" render/ours cpu_ms)
+render_native=$ours
 r=$(ratio "$ours" "$paps")
 row "render 20,000 lines to PDF (ms)" "$ours" "paps $paps (PostScript)" "$r" "0.5" \
   "$(verdict "$r" 0.5)" "$(ratio "$ours_cpu" "$(median_of "$WORK/render.csv" render/paps cpu_ms)")"
@@ -163,6 +164,99 @@ r=$(ratio "$kelvarin" "$minimal")
 row "start-up to \"Select Printer\" (ms)" "$kelvarin" "minimal Qt dialog $minimal" "$r" "1.3" \
   "$(verdict "$r" 1.3)" "-"
 result startup "$r" 1.3
+
+# 3b. The Windows programs under Wine: Kelvarin.exe's start-up to "Select Printer" against a
+# bare Win32 program showing one dialog, both timed from outside the same way; and the
+# 20,000-line print file through Kelvarin's print job and the GDI printer service to a private
+# queue (Wine's PostScript driver), timed until the last document is handed to the spooler.
+vorn_log "Windows: building Kelvarin.exe and the bare Win32 dialog (preset windows-cross)"
+(cd "$VORN_REPO_ROOT" && cmake --preset windows-cross -DVORN_BUILD_BENCH=ON &&
+  cmake --build --preset windows-cross -j "$(nproc 2>/dev/null || echo 2)" --target kelvarin \
+    bench_minimal_win32_dialog bench_minimal_spooler_dialog gdi_print_driver) \
+  >"$BUILD.windows.log" 2>&1 \
+  || { tail -n 40 "$BUILD.windows.log" >&2; vorn_die "the Windows build failed"; }
+WINBUILD=$VORN_REPO_ROOT/build/windows-cross
+WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/vorn-bench-wine.XXXXXX")
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  rm -rf "$WINEPREFIX"
+  xvfb_stop
+  cups_stop
+  rm -rf "$XDG_RUNTIME_DIR"
+}
+cups_start || vorn_die "the private print server did not start"
+cups_add_capture_queue bench_win && cups_set_default bench_win
+xvfb_start || vorn_die "Xvfb did not start"
+(wineboot -i && wineserver -w) >/dev/null 2>&1
+wineserver -p >/dev/null 2>&1
+{
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Courier New" /t REG_SZ /d "Liberation Mono" /f
+} >/dev/null 2>&1 || vorn_die "the Wine prefix could not be set up"
+mkdir -p "$WORK/winstartup" "$WORK/winrender"
+printf '%s\r\n' "" bench_win "" N N "Courier New" 1 0 --- '***' >"$WORK/winstartup/Printer.inp"
+winstart_ms() {
+  (cd "$WORK/winstartup" && "$BIN/bench_time_to_window" "$1" 60 wine "$2") \
+    2>>"$WORK/winstartup.log" || { cat "$WORK/winstartup.log" >&2; vorn_die "no \"$1\" window under Wine"; }
+}
+vorn_log "Windows start-up: $STARTUP_RUNS runs each under Wine"
+# Beside the bare dialog, the same dialog shown after one question to the spooler: loading the
+# spooler's library has Wine bring its printer list up to date, which every printing program
+# pays before its first window.
+MINIMAL_EXE=$WINBUILD/bench/win32/bench_minimal_win32_dialog.exe
+SPOOLER_EXE=$WINBUILD/bench/win32/bench_minimal_spooler_dialog.exe
+winstart_ms "Minimal Dialog" "$MINIMAL_EXE" >/dev/null  # warms the caches
+winstart_ms "Minimal Dialog" "$SPOOLER_EXE" >/dev/null
+winstart_ms "Select Printer" "$WINBUILD/bin/Kelvarin.exe" >/dev/null
+: >"$WORK/winstartup_min.txt"
+: >"$WORK/winstartup_spool.txt"
+: >"$WORK/winstartup_kel.txt"
+for ((i = 0; i < STARTUP_RUNS; i++)); do
+  winstart_ms "Minimal Dialog" "$MINIMAL_EXE" >>"$WORK/winstartup_min.txt"
+  winstart_ms "Minimal Dialog" "$SPOOLER_EXE" >>"$WORK/winstartup_spool.txt"
+  winstart_ms "Select Printer" "$WINBUILD/bin/Kelvarin.exe" >>"$WORK/winstartup_kel.txt"
+done
+minimal=$(median <"$WORK/winstartup_min.txt")
+spooler=$(median <"$WORK/winstartup_spool.txt")
+kelvarin=$(median <"$WORK/winstartup_kel.txt")
+r=$(ratio "$kelvarin" "$minimal")
+row "Wine: start-up to \"Select Printer\" (ms)" "$kelvarin" "bare Win32 dialog $minimal" "$r" "1.1" \
+  "$(verdict "$r" 1.1)" "-"
+result wine_startup "$r" 1.1
+# The fastest start of each, which a busy machine disturbs least.
+fastest() { sort -g "$1" | head -n 1; }
+row "  the fastest of each" "$(fastest "$WORK/winstartup_kel.txt")" \
+  "bare Win32 dialog $(fastest "$WORK/winstartup_min.txt")" \
+  "$(ratio "$(fastest "$WORK/winstartup_kel.txt")" "$(fastest "$WORK/winstartup_min.txt")")" "-" \
+  "INFO" "-"
+row "  beside: the dialog after the spooler" "$kelvarin" "spooler + dialog $spooler" \
+  "$(ratio "$kelvarin" "$spooler")" "-" "INFO" "-"
+result wine_startup_after_spooler "$(ratio "$kelvarin" "$spooler")" none
+
+WIN_RENDER_RUNS=$((RUNS < 3 ? RUNS : 3))
+vorn_log "Windows render: 20,000 lines through GDI to a private queue, $WIN_RENDER_RUNS runs"
+: >"$WORK/winrender.txt"
+for ((i = 1; i <= WIN_RENDER_RUNS; i++)); do
+  cp "$INPUTS/quote20k.prn" "$WORK/winrender/VORN.PRN"
+  start_ns=$(date +%s%N)
+  (cd "$WORK/winrender" && wine "$WINBUILD/tests/print/gdi_print_driver.exe" print bench_win 1) \
+    >"$WORK/winrender.out" 2>&1 || { cat "$WORK/winrender.out" >&2; vorn_die "the GDI print failed"; }
+  end_ns=$(date +%s%N)
+  echo $(((end_ns - start_ns) / 1000000)) >>"$WORK/winrender.txt"
+  cups_wait_captured "$i" 300 bench_win || vorn_die "the GDI job did not arrive"
+done
+wine_render=$(median <"$WORK/winrender.txt")
+job=$(cups_captured_files bench_win | tail -n 1)
+job_pages=$(grep -a '^%%Pages:' "$job" | tail -n 1 | awk '{ print $2 }')
+job_mb=$(awk -v b="$(stat -c %s "$job")" 'BEGIN { printf "%.1f", b / 1048576 }')
+row "Wine: render 20,000 lines via GDI (ms)" "$wine_render" "Qt to PDF, native $render_native" \
+  "$(ratio "$wine_render" "$render_native")" "-" "INFO" "-"
+row "  the job: $job_pages pages, $job_mb MB PostScript" "-" "-" "-" "-" "INFO" "-"
+result wine_render "$(ratio "$wine_render" "$render_native")" none
+wineserver -k >/dev/null 2>&1 || true
+xvfb_stop
+cups_stop
 
 # 4. Search: FindProduct for all sixteen rows (one run: one walk) against one pass of find with
 #    -iname for the sixteen names, and fdfind with one pattern for all sixteen.

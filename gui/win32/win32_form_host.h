@@ -1,0 +1,55 @@
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <memory>
+#include <vector>
+
+#include "common/forms/form.h"
+
+namespace vorn::win32 {
+
+class Win32FormWindow;
+
+// Shows forms as Win32 windows and runs their event loops. Modal windows disable every other
+// window of the program while they are shown, as the program's own message boxes do. A failure
+// raised in an event handler ends every loop and is thrown again from ShowModal or
+// RunUntilNoWindow, outside the window system's call-backs.
+class Win32FormHost final : public forms::FormHost {
+ public:
+  explicit Win32FormHost(HINSTANCE instance);
+  ~Win32FormHost() override;
+  Win32FormHost(const Win32FormHost&) = delete;
+  Win32FormHost& operator=(const Win32FormHost&) = delete;
+
+  void ShowModal(forms::Form& form) override;
+  void ShowModeless(forms::Form& form) override;
+
+  // Runs the event loop until no window is left (the program's end).
+  void RunUntilNoWindow();
+  int WindowCount() const { return static_cast<int>(live_.size()); }
+
+  // Called by the windows.
+  void WindowCreated(Win32FormWindow& window);
+  void WindowDestroyed(Win32FormWindow& window);
+  void Fail(std::exception_ptr failure);
+  void SetBusyPointer(bool busy);
+  bool Busy() const { return busy_ > 0; }
+
+ private:
+  // One message: Enter and Escape as the forms want them, Tab and access keys by the
+  // dialog manager, the rest to its window.
+  void Dispatch(MSG& message);
+  // Waits for and handles one message; false when the program is asked to quit.
+  bool Step();
+  void ThrowIfFailed();
+
+  std::vector<Win32FormWindow*> live_;
+  std::vector<std::unique_ptr<Win32FormWindow>> modeless_;
+  std::exception_ptr failure_;
+  int busy_ = 0;
+  bool quit_ = false;
+};
+
+}  // namespace vorn::win32

@@ -1,0 +1,578 @@
+#!/usr/bin/env bash
+# Kelvarin.exe and Tesmo.exe end to end under Wine: the real programs on the Windows job's
+# virtual screen, printing to its private print server, answered with the mouse and keyboard
+# through xdotool. What the windows show is read by window_texts.exe in the same Wine.
+#
+#   bash wine_e2e.sh <bin dir> <window_texts.exe> <scripts dir> <scenario>
+#
+# Runs inside scripts/test_windows.sh, which provides DISPLAY (Xvfb, Wine drawing its own
+# title bars), WINEPREFIX and the print server; exit 77 (skipped) without them. Screenshots
+# go to $E2E_ARTIFACTS.
+set -uo pipefail
+
+if (($# != 4)); then
+  echo "usage: $0 <bin dir> <window_texts.exe> <scripts dir> <scenario>" >&2
+  exit 2
+fi
+BIN_DIR=$(cd "$1" && pwd) || exit 2
+WT_EXE=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
+E2E_SCRIPTS_DIR=$(cd "$3" && pwd) || exit 2
+SCENARIO=$4
+E2E_NAME="wine e2e $SCENARIO"
+if [[ -z ${WINEPREFIX:-} || -z ${DISPLAY:-} || -z ${CUPS_SERVER:-} || -z ${CUPS_CAPTURE_INDEX:-} ]]
+then
+  echo "skipped: run inside scripts/test_windows.sh" >&2
+  exit 77
+fi
+SAVED_TMPDIR=${TMPDIR:-/tmp}
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e_lib.sh"
+
+PHONE=${VORN_SUPPORT_PHONE:-(555) 010-0000}
+MSG_PRINT_FILE="There is a problem opening the Print File.  Please contact Orvalle at $PHONE."
+MSG_INVALID="Some of your choices were omitted or are invalid.  Please correct or cancel."
+MSG_CONFIRM='This utility will now automatically configure your Vorn programs.\n\nAll Vorn programs should be closed prior to clicking the "OK" button. If you wish to manually configure each Vorn program installed, click cancel.'
+
+# Control ids: 100 + the control's place in its form's layout table.
+ID_SELECTED=100 ID_PRINTER=103 ID_WHERE=105 ID_COPIES=107 ID_TYPE=109 ID_FONT=111
+ID_NEW_FONT=112 ID_OK=114 ID_CANCEL=115
+ID_FONT_SELECTED=100 ID_FONT_NAME=103 ID_FONT_OK=105
+ID_TITLE=100 ID_STATUS_LIST=101 ID_CLOSE=102 ID_STATUS=103 ID_PRINT=104
+ID_BOX_TEXT=65535 ID_BOX_OK=1 ID_BOX_CANCEL=2
+
+# The print server, the screen and the Wine prefix belong to the Windows job: only this test's
+# programs and folder go when it ends.
+e2e_cleanup() {
+  local pid
+  for pid in "${E2E_PIDS[@]}"; do
+    if kill -0 "$pid" 2>/dev/null; then
+      kill -TERM "$pid" 2>/dev/null
+      wait "$pid" 2>/dev/null
+    fi
+  done
+  rm -f "$WINEPREFIX/dosdevices/v:"
+  if [[ -n $E2E_TMP ]]; then
+    if ((E2E_FAILURES == 0)); then
+      rm -rf -- "$E2E_TMP"
+    else
+      echo "kept for inspection: $E2E_TMP" >&2
+    fi
+  fi
+}
+
+we_setup() {
+  trap e2e_cleanup EXIT
+  trap 'exit 130' INT TERM
+  E2E_ARTIFACTS=${E2E_ARTIFACTS:-$(mktemp -d "$SAVED_TMPDIR/vorn-wine-e2e-artifacts.XXXXXX")}
+  mkdir -p "$E2E_ARTIFACTS"
+  E2E_TMP=$(mktemp -d "$SAVED_TMPDIR/vorn-wine-e2e.XXXXXX") || e2e_abort "mktemp failed"
+  SUFFIX=$$
+}
+
+# Prints what window_texts sees for its arguments (a title, or --child TEXT); fails when no
+# such window is shown.
+we_texts() {
+  local out=$E2E_TMP/texts.out rc
+  wine "$WT_EXE" "$@" >"$out" 2>/dev/null
+  rc=$?
+  tr -d '\r' <"$out"
+  return $rc
+}
+
+# Waits up to SECONDS until the window is shown; its texts land in WE_OUT.
+we_wait() {
+  local seconds=$1; shift
+  local deadline=$((SECONDS + seconds))
+  until WE_OUT=$(we_texts "$@"); do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.2
+  done
+}
+
+# Waits up to SECONDS until no such window is shown.
+we_wait_gone() {
+  local seconds=$1; shift
+  local deadline=$((SECONDS + seconds))
+  while we_texts "$@" >/dev/null; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.2
+  done
+}
+
+# True when no such window is shown.
+we_absent() { ! we_texts "$@" >/dev/null; }
+
+# From WE_OUT: the text of control ID; one of its attributes; its centre "X Y"; its items.
+we_text() { sed -n "s/^control $1 [^ ]* .* text=\"\(.*\)\"\$/\1/p" <<<"$WE_OUT" | head -n 1; }
+we_attr() { sed -n "s/^control $1 .* $2=\([^ ]*\) .*/\1/p" <<<"$WE_OUT" | head -n 1; }
+we_centre() { sed -n "s/^control $1 .* centre=\([0-9-]*\),\([0-9-]*\) .*/\1 \2/p" <<<"$WE_OUT" | head -n 1; }
+we_items() { sed -n "s/^item $1 [0-9]* \"\(.*\)\"\$/\1/p" <<<"$WE_OUT"; }
+we_selected() { sed -n "s/^selected $1 //p" <<<"$WE_OUT"; }
+
+# Clicks control ID of the window (read afresh).
+we_click() {
+  local id=$1; shift
+  WE_OUT=$(we_texts "$@") || return 1
+  local x y
+  read -r x y < <(we_centre "$id")
+  [[ -n ${x:-} ]] || return 1
+  xdotool mousemove --sync "$x" "$y" click 1
+}
+
+# Gives the X window titled TITLE the keyboard focus and waits until it holds it.
+we_focus_window() {
+  local xid deadline=$((SECONDS + 10))
+  xid=$(xvfb_find_windows "$1" | tail -n 1)
+  [[ -n $xid ]] || return 1
+  until [[ $(xdotool getwindowfocus 2>/dev/null) == "$xid" ]]; do
+    ((SECONDS < deadline)) || return 1
+    xdotool windowfocus "$xid" 2>/dev/null
+    sleep 0.2
+  done
+}
+
+# Puts the focus in control ID of the window titled TITLE and waits until the program reports
+# it there.
+we_focus_control() {
+  local title=$1 id=$2 deadline=$((SECONDS + 10))
+  we_focus_window "$title" || return 1
+  we_click "$id" "$title" || return 1
+  until [[ $(we_attr "$id" focus) == 1 ]]; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.2
+    WE_OUT=$(we_texts "$title")
+  done
+}
+
+# Replaces the text of control ID in window TITLE with TEXT, as typed.
+we_type() {
+  we_focus_control "$1" "$2" || return 1
+  xdotool key --delay 60 End shift+Home BackSpace
+  xdotool type --delay 40 -- "$3"
+  sleep 0.3
+}
+
+# Clicks button ID of the window and confirms that the window went away.
+we_press_and_gone() {
+  local id=$1; shift
+  we_click "$id" "$@" && we_wait_gone 20 "$@"
+}
+
+# Answers the message box titled TITLE: checks its text, saves a picture, clicks BUTTON.
+we_answer_box() {
+  local title=$1 expected=$2 button=$3 shot=$4
+  if ! we_wait 20 "$title"; then
+    echo "FAIL - a message box \"$title\" appears"
+    E2E_FAILURES=$((E2E_FAILURES + 1))
+    return 1
+  fi
+  e2e_check_equal "the message box says: ${expected:0:50}..." "$expected" "$(we_text $ID_BOX_TEXT)"
+  e2e_shot "$(xvfb_find_windows "$title" | tail -n 1)" "$shot"
+  e2e_check "the message box closes on $([[ $button == 1 ]] && echo OK || echo Cancel)" \
+    we_press_and_gone "$button" "$title"
+}
+
+# Copies the programs into a new application folder (the action log lands there).
+we_app_dir() {
+  local app
+  app=$(mktemp -d "$E2E_TMP/app.XXXXXX") || return 1
+  cp "$BIN_DIR/Kelvarin.exe" "$BIN_DIR/Tesmo.exe" "$app/" || return 1
+  printf '%s\n' "$app"
+}
+
+# Starts PROGRAM (with ARGS) in folder WORK under Wine; sets PID.
+we_start() {
+  local work=$1 program=$2; shift 2
+  (cd "$work" && exec wine "$program" "$@") >>"$work.out" 2>&1 &
+  PID=$!
+  E2E_PIDS+=("$PID")
+}
+
+write_two_page_file() {
+  printf '%s\r\n' "QUOTE PAGE ONE FIRST LINE" "" "Premium total      1,234.56" \
+    $'QUOTE PAGE ONE LAST LINE\f' "QUOTE PAGE TWO FIRST LINE" \
+    $'QUOTE PAGE TWO LAST LINE\f' "NEVER PRINTED LAST LINE" >"$1"
+}
+
+expected_settings() { printf '%s\n' "" "$1" "" N N "$2" "$3" 0 --- '***'; }
+
+# The text of PAGE of the captured PostScript job FILE, hyphens as typed.
+job_page_text() {
+  local pdf=$E2E_TMP/page.pdf
+  ps2pdf "$1" "$pdf" 2>/dev/null
+  pdftotext -layout -f "$2" -l "$2" "$pdf" - 2>/dev/null | sed -e 's/\xc2\xad/-/g' \
+    -e 's/[[:space:]]*$//' -e '/^$/d'
+}
+job_pages() {
+  local pdf=$E2E_TMP/pages.pdf
+  ps2pdf "$1" "$pdf" 2>/dev/null
+  pdfinfo "$pdf" 2>/dev/null | awk '/^Pages:/ { print $2 }'
+}
+job_fonts() {
+  local pdf=$E2E_TMP/fonts.pdf
+  ps2pdf "$1" "$pdf" 2>/dev/null
+  pdffonts "$pdf" 2>/dev/null
+}
+
+check_two_page_job() {
+  local file=$1 label=$2
+  e2e_check_equal "$label has two pages" 2 "$(job_pages "$file")"
+  e2e_check_equal "$label page 1 text" \
+    "$(printf '%s\n' "QUOTE PAGE ONE FIRST LINE" "Premium total      1,234.56" \
+      "QUOTE PAGE ONE LAST LINE")" "$(job_page_text "$file" 1)"
+  e2e_check_equal "$label page 2 text" \
+    "$(printf '%s\n' "QUOTE PAGE TWO FIRST LINE" "QUOTE PAGE TWO LAST LINE")" \
+    "$(job_page_text "$file" 2)"
+}
+
+# Starts Kelvarin.exe in WORK and checks both its windows as loaded; DLG_OUT keeps the dialog.
+start_kelvarin() {
+  local app=$1 work=$2 printer=$3 shot=$4
+  we_start "$work" "$app/Kelvarin.exe"
+  we_wait 60 "Select Printer" || e2e_abort "no \"Select Printer\" window"
+  DLG_OUT=$WE_OUT
+  e2e_check_equal "the status line names the printer" \
+    "The VORN Quote Printer currently assigned = $printer" "$(we_text $ID_SELECTED)"
+  e2e_check_equal "the focus is in the printer list" 1 "$(we_attr $ID_PRINTER focus)"
+  e2e_shot "$(xvfb_find_windows "Select Printer" | tail -n 1)" "$shot-select-printer"
+  if we_wait 10 "Printing Quote"; then
+    e2e_check_equal "the progress window's text" "Printing VORN Quote.  Please wait....." \
+      "$(we_text 100)"
+  else
+    echo "FAIL - the progress window \"Printing Quote\" is shown"
+    E2E_FAILURES=$((E2E_FAILURES + 1))
+  fi
+  WE_OUT=$DLG_OUT
+}
+
+# OK: the remembered printer is shown with its port, driver, font and copies; OK prints it.
+scenario_ok() {
+  local queue=we-ok-$SUFFIX app work
+  cups_add_capture_queue "$queue" >/dev/null || e2e_abort "no queue"
+  app=$(we_app_dir) || e2e_abort "no app folder"
+  work=$(e2e_temp_dir work)
+  printf '%s\r\n' "" "$queue" "" N N "Courier New" 1 0 --- '***' >"$work/Printer.inp"
+  write_two_page_file "$work/VORN.PRN"
+  start_kelvarin "$app" "$work" "$queue" ok
+  e2e_check_equal "the printer list shows it" "$queue" "$(we_text $ID_PRINTER)"
+  e2e_check_equal "its port" "CUPS:$queue" "$(we_text $ID_WHERE)"
+  e2e_check_equal "the font" "Courier New" "$(we_text $ID_FONT)"
+  e2e_check_equal "the copies" 1 "$(we_text $ID_COPIES)"
+  e2e_check "the list holds the queue" grep -qx "$queue" <(we_items $ID_PRINTER)
+  e2e_check "\"Select Printer\" closes on OK" we_press_and_gone $ID_OK "Select Printer"
+  e2e_check "kelvarin ends" e2e_wait_exit "$PID" 60
+  e2e_check_equal "exit status" 0 "$KV_STATUS"
+  e2e_check "the progress window is gone" we_wait_gone 10 "Printing Quote"
+  cups_wait_captured 1 60 "$queue"
+  e2e_check_equal "one job" 1 "$(cups_captured_count "$queue")"
+  check_two_page_job "$(cups_captured_files "$queue" | head -n 1)" "the job"
+  e2e_check "printed in Courier New's metric twin" grep -q LiberationMono \
+    <(job_fonts "$(cups_captured_files "$queue" | head -n 1)")
+  e2e_check_equal "the action log" "$(e2e_expected_log 1)" "$(e2e_log_messages "$app/actionlog.txt")"
+  e2e_check "the print file is deleted" test ! -e "$work/VORN.PRN"
+}
+
+# Cancel: nothing printed, Printer.inp rewritten, the print file kept.
+scenario_cancel() {
+  local queue=we-cancel-$SUFFIX app work
+  cups_add_capture_queue "$queue" >/dev/null || e2e_abort "no queue"
+  app=$(we_app_dir) || e2e_abort "no app folder"
+  work=$(e2e_temp_dir work)
+  printf '%s\r\n' "" "$queue" "" y N "Courier New" 1 0.50 --- '***' >"$work/Printer.inp"
+  write_two_page_file "$work/VORN.PRN"
+  cp "$work/VORN.PRN" "$work.original"
+  start_kelvarin "$app" "$work" "$queue" cancel
+  e2e_check "\"Select Printer\" closes on Cancel" we_press_and_gone $ID_CANCEL "Select Printer"
+  e2e_check "kelvarin ends" e2e_wait_exit "$PID" 30
+  e2e_check_equal "exit status" 0 "$KV_STATUS"
+  sleep 1
+  e2e_check_equal "nothing printed" 0 "$(cups_captured_count "$queue")"
+  e2e_check_equal "Printer.inp rewritten" \
+    "$(printf '%s\n' "" "$queue" "" Y N "Courier New" 1 0.5 --- '***')" "$(e2e_lines "$work/Printer.inp")"
+  e2e_check "the print file is kept unchanged" cmp -s "$work.original" "$work/VORN.PRN"
+  e2e_check "no log entry" test ! -s "$app/actionlog.txt"
+}
+
+# Copies "abc" and OK: the message, the dialog stays open; Enter in the copies box presses
+# nothing; then Cancel.
+scenario_invalid_copies() {
+  local queue=we-invalid-$SUFFIX app work
+  cups_add_capture_queue "$queue" >/dev/null || e2e_abort "no queue"
+  app=$(we_app_dir) || e2e_abort "no app folder"
+  work=$(e2e_temp_dir work)
+  printf '%s\r\n' "" "$queue" "" N N "Courier New" 1 0 --- '***' >"$work/Printer.inp"
+  write_two_page_file "$work/VORN.PRN"
+  start_kelvarin "$app" "$work" "$queue" invalid
+  e2e_check "typed into the copies box" we_type "Select Printer" $ID_COPIES abc
+  xdotool key Return Escape
+  sleep 1
+  e2e_check "Enter and Escape in a text box press no button" we_wait 5 "Select Printer"
+  e2e_check "no message box after Enter" we_absent Kelvarin
+  we_click $ID_OK "Select Printer" || e2e_abort "OK not found"
+  we_answer_box Kelvarin "$MSG_INVALID" $ID_BOX_OK invalid-message
+  e2e_check "the dialog is still open" we_wait 5 "Select Printer"
+  e2e_check_equal "the copies box still says abc" abc "$(we_text $ID_COPIES)"
+  e2e_check "kelvarin is still running" kill -0 "$PID"
+  e2e_check "\"Select Printer\" closes on Cancel" we_press_and_gone $ID_CANCEL "Select Printer"
+  e2e_check "kelvarin ends" e2e_wait_exit "$PID" 30
+  sleep 1
+  e2e_check_equal "nothing printed" 0 "$(cups_captured_count "$queue")"
+  e2e_check "the print file is kept" test -e "$work/VORN.PRN"
+  e2e_check_equal "Printer.inp holds copies 0" "$(expected_settings "$queue" "Courier New" 0)" \
+    "$(e2e_lines "$work/Printer.inp")"
+}
+
+# The second printer picked from the list with the keyboard, two copies typed, OK.
+scenario_pick_printer() {
+  local first=we-pick-1-$SUFFIX second=we-pick-2-$SUFFIX app work i
+  cups_add_capture_queue "$first" >/dev/null && cups_add_capture_queue "$second" >/dev/null ||
+    e2e_abort "no queues"
+  app=$(we_app_dir) || e2e_abort "no app folder"
+  work=$(e2e_temp_dir work)
+  printf '%s\r\n' "" "$first" "" N N "Courier New" 1 0 --- '***' >"$work/Printer.inp"
+  write_two_page_file "$work/VORN.PRN"
+  start_kelvarin "$app" "$work" "$first" pick
+  we_focus_control "Select Printer" $ID_PRINTER || e2e_abort "no focus in the printer list"
+  # Down picks the next entry of the list, as a pick with the mouse does.
+  for ((i = 0; i < 20; i++)); do
+    [[ $(we_text $ID_PRINTER) == "$second" ]] && break
+    xdotool key Down
+    sleep 0.3
+    WE_OUT=$(we_texts "Select Printer")
+  done
+  e2e_check_equal "the second printer is picked" "$second" "$(we_text $ID_PRINTER)"
+  e2e_check_equal "its port" "CUPS:$second" "$(we_text $ID_WHERE)"
+  e2e_check_equal "the status line follows the pick" \
+    "The VORN Quote Printer currently assigned = $second" "$(we_text $ID_SELECTED)"
+  e2e_check "two copies typed" we_type "Select Printer" $ID_COPIES 2
+  e2e_shot "$(xvfb_find_windows "Select Printer" | tail -n 1)" pick-after-choice
+  e2e_check "\"Select Printer\" closes on OK" we_press_and_gone $ID_OK "Select Printer"
+  e2e_check "kelvarin ends" e2e_wait_exit "$PID" 60
+  cups_wait_captured 2 60 "$second"
+  sleep 1
+  e2e_check_equal "two jobs on the picked queue" 2 "$(cups_captured_count "$second")"
+  e2e_check_equal "no job on the first queue" 0 "$(cups_captured_count "$first")"
+  local n=0 file
+  while IFS= read -r file; do
+    n=$((n + 1))
+    check_two_page_job "$file" "copy $n"
+  done < <(cups_captured_files "$second")
+  e2e_check_equal "Printer.inp holds the choice" "$(expected_settings "$second" "Courier New" 2)" \
+    "$(e2e_lines "$work/Printer.inp")"
+  e2e_check "the print file is deleted" test ! -e "$work/VORN.PRN"
+}
+
+# New Font: the font dialog lists the printer's fonts; a face typed there comes back in
+# "Select Printer" and reaches the job.
+scenario_new_font() {
+  local queue=we-font-$SUFFIX app work family="Liberation Serif"
+  cups_add_capture_queue "$queue" >/dev/null || e2e_abort "no queue"
+  app=$(we_app_dir) || e2e_abort "no app folder"
+  work=$(e2e_temp_dir work)
+  printf '%s\r\n' "" "$queue" "" N N "Courier New" 1 0 --- '***' >"$work/Printer.inp"
+  write_two_page_file "$work/VORN.PRN"
+  start_kelvarin "$app" "$work" "$queue" font
+  e2e_check "\"Select Printer\" closes on New Font" we_press_and_gone $ID_NEW_FONT "Select Printer"
+  we_wait 30 "Select a Printer Font" || e2e_abort "no \"Select a Printer Font\" window"
+  e2e_check_equal "the font status line" "The Printer Font currently assigned = Courier New" \
+    "$(we_text $ID_FONT_SELECTED)"
+  e2e_check_equal "the font box" "Courier New" "$(we_text $ID_FONT_NAME)"
+  e2e_check "the none marker is listed" grep -qx -- "- None Assigned-" <(we_items $ID_FONT_NAME)
+  e2e_check "the printer's fonts are listed" grep -qx "Liberation Mono" <(we_items $ID_FONT_NAME)
+  e2e_check_equal "the list is sorted, letter case ignored" \
+    "$(we_items $ID_FONT_NAME | LC_ALL=C sort -f)" "$(we_items $ID_FONT_NAME)"
+  e2e_shot "$(xvfb_find_windows "Select a Printer Font" | tail -n 1)" font-select-font
+  e2e_check "a face typed" we_type "Select a Printer Font" $ID_FONT_NAME "$family"
+  e2e_check "the font dialog closes on OK" we_press_and_gone $ID_FONT_OK "Select a Printer Font"
+  we_wait 30 "Select Printer" || e2e_abort "\"Select Printer\" not shown again"
+  e2e_check_equal "the font box shows the new face" "$family" "$(we_text $ID_FONT)"
+  e2e_check "\"Select Printer\" closes on OK" we_press_and_gone $ID_OK "Select Printer"
+  e2e_check "kelvarin ends" e2e_wait_exit "$PID" 60
+  cups_wait_captured 1 60 "$queue"
+  e2e_check "the job is in $family" grep -q LiberationSerif \
+    <(job_fonts "$(cups_captured_files "$queue" | head -n 1)")
+  e2e_check_equal "Printer.inp holds the face" "$(expected_settings "$queue" "$family" 1)" \
+    "$(e2e_lines "$work/Printer.inp")"
+}
+
+# A drive V: in the Wine prefix holding a \vorn\ tree; Tesmo /v configures it.
+make_vorn_drive() {
+  DRIVE=$(e2e_temp_dir drive)
+  mkdir -p "$DRIVE/vorn/Program 03" "$DRIVE/vorn/deep/sub/prog07" "$DRIVE/elsewhere"
+  # PROG03.DTA's setting is on its first line; the last line has no line end.
+  printf 'PORT=1\r\nline 2\r\nline 3' >"$DRIVE/vorn/Program 03/PROG03.DTA"
+  local i
+  for ((i = 1; i <= 9; i++)); do printf 'x%d\r\n' "$i"; done >"$DRIVE/vorn/deep/sub/prog07/prog07.dta"
+  printf '"PORT=1"\r\nlast\r\n' >>"$DRIVE/vorn/deep/sub/prog07/prog07.dta"
+  printf 'PORT=1\r\n' >"$DRIVE/elsewhere/PROG01.DTA"
+  ln -sfn "$DRIVE" "$WINEPREFIX/dosdevices/v:"
+}
+
+start_tesmo_configured() {
+  local app=$1 work=$2
+  make_vorn_drive
+  we_start "$work" "$app/Tesmo.exe" /v
+  # window_texts shows line breaks as \n.
+  we_answer_box Tesmo "$MSG_CONFIRM" $ID_BOX_OK tesmo-confirm
+  we_wait 60 --child "Print Test Page" || e2e_abort "no status window"
+  local deadline=$((SECONDS + 30))
+  until [[ $(we_attr $ID_CLOSE enabled) == 1 ]]; do
+    ((SECONDS < deadline)) || break
+    sleep 0.3
+    WE_OUT=$(we_texts --child "Print Test Page")
+  done
+}
+
+# Tesmo /v on a drive of the Wine prefix: confirmed, both programs found and patched, listed.
+scenario_tesmo_run() {
+  local app work
+  app=$(we_app_dir) || e2e_abort "no app folder"
+  work=$(e2e_temp_dir cwd)
+  start_tesmo_configured "$app" "$work"
+  e2e_check_equal "the list" "$(printf '%s\n' "Looking for Vorn programs installed on Drive (V)" "" \
+    "Vorn Program 03 found..." "Vorn Program 03 printer port set...ok" "" \
+    "Vorn Program 07 found..." "Vorn Program 07 printer port set...ok" "")" \
+    "$(we_items $ID_STATUS_LIST)"
+  e2e_check_equal "the last item is selected" 7 "$(we_selected $ID_STATUS_LIST)"
+  e2e_check_equal "the title" "Vorn Auto Config" "$(we_text $ID_TITLE)"
+  e2e_check_equal "the status" "Configuration complete!" "$(we_text $ID_STATUS)"
+  e2e_check_equal "Close is enabled" 1 "$(we_attr $ID_CLOSE enabled)"
+  e2e_check_equal "Print Test Page is shown" 1 "$(we_attr $ID_PRINT visible)"
+  # The status window has no title: it is found by its program's X window class.
+  e2e_shot "$(xdotool search --onlyvisible --classname '^tesmo\.exe$' 2>/dev/null | tail -n 1)" \
+    tesmo-configured
+  printf 'PORT=4\r\nline 2\r\nline 3\r\n' >"$E2E_TMP/prog03.expected"
+  e2e_check "PROG03.DTA patched, every line ending in CR LF" \
+    cmp "$E2E_TMP/prog03.expected" "$DRIVE/vorn/Program 03/PROG03.DTA"
+  { for ((i = 1; i <= 9; i++)); do printf 'x%d\r\n' "$i"; done
+    printf '"PORT=4"\r\nlast\r\n'; } >"$E2E_TMP/prog07.expected"
+  e2e_check "prog07.dta patched by its two-character rule" \
+    cmp "$E2E_TMP/prog07.expected" "$DRIVE/vorn/deep/sub/prog07/prog07.dta"
+  e2e_check_equal "a file outside \\vorn\\ is untouched" "$(printf 'PORT=1\r\n' | od -c)" \
+    "$(od -c <"$DRIVE/elsewhere/PROG01.DTA")"
+  e2e_check "the status window closes on Close" we_press_and_gone $ID_CLOSE --child "Print Test Page"
+  e2e_check "tesmo ends" e2e_wait_exit "$PID" 30
+  e2e_check_equal "exit status" 0 "$KV_STATUS"
+  rm -f "$WINEPREFIX/dosdevices/v:"
+}
+
+# Print Test Page starts Kelvarin.exe from Tesmo's folder, in Tesmo's current directory.
+scenario_tesmo_print() {
+  local queue=we-tesmo-$SUFFIX app work tesmo_pid
+  cups_add_capture_queue "$queue" >/dev/null || e2e_abort "no queue"
+  app=$(we_app_dir) || e2e_abort "no app folder"
+  work=$(e2e_temp_dir cwd)
+  printf '%s\r\n' "" "$queue" "" N N "Courier New" 1 0 --- '***' >"$work/Printer.inp"
+  write_two_page_file "$work/VORN.PRN"
+  start_tesmo_configured "$app" "$work"
+  tesmo_pid=$PID
+  e2e_check "Print Test Page clicked" we_click $ID_PRINT --child "Print Test Page"
+  we_wait 60 "Select Printer" || e2e_abort "Kelvarin's \"Select Printer\" did not appear"
+  e2e_check_equal "Kelvarin reads Tesmo's current directory" \
+    "The VORN Quote Printer currently assigned = $queue" "$(we_text $ID_SELECTED)"
+  e2e_check "\"Select Printer\" closes on OK" we_press_and_gone $ID_OK "Select Printer"
+  cups_wait_captured 1 60 "$queue"
+  e2e_check_equal "the test page printed" 1 "$(cups_captured_count "$queue")"
+  check_two_page_job "$(cups_captured_files "$queue" | head -n 1)" "the job"
+  e2e_check "the action log is beside Tesmo's Kelvarin.exe" test -s "$app/actionlog.txt"
+  e2e_check "the print file is deleted" test ! -e "$work/VORN.PRN"
+  e2e_check "the status window stays" we_wait 5 --child "Print Test Page"
+  e2e_check "the status window closes on Close" we_press_and_gone $ID_CLOSE --child "Print Test Page"
+  e2e_check "tesmo ends" e2e_wait_exit "$tesmo_pid" 30
+  rm -f "$WINEPREFIX/dosdevices/v:"
+}
+
+UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VornPrintUtility'
+
+# The uninstall entry's value NAME, or nothing.
+uninstall_value() {
+  wine reg query "$UNINSTALL_KEY" /v "$1" /reg:64 2>/dev/null | tr -d '\r' |
+    sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
+}
+
+# Waits up to SECONDS until PATH is gone.
+wait_file_gone() {
+  local path=$1 deadline=$((SECONDS + $2))
+  while [[ -e $path ]]; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.3
+  done
+}
+
+# The setup program, silently (/S), on drive V: with a \vorn\ tree: Tesmo answered, the files
+# in place, the data files patched, the uninstall entry written; Kelvarin printing from the
+# installed folder with its action log there; an upgrade keeping the log; the uninstall
+# removing exactly what was installed.
+scenario_setup() {
+  [[ -f ${VORN_SETUP_EXE:-} ]] || e2e_abort "no setup program (VORN_SETUP_EXE)"
+  local queue=we-setup-$SUFFIX work installed setup_pid f
+  cups_add_capture_queue "$queue" >/dev/null || e2e_abort "no queue"
+  work=$(e2e_temp_dir cwd)
+  make_vorn_drive
+  we_start "$work" "$VORN_SETUP_EXE" /S '/D=V:\VORN\Print'
+  setup_pid=$PID
+  we_answer_box Tesmo "$MSG_CONFIRM" $ID_BOX_OK setup-tesmo-confirm
+  we_wait 60 --child "Print Test Page" || e2e_abort "no status window during setup"
+  local deadline=$((SECONDS + 30))
+  until [[ $(we_attr $ID_CLOSE enabled) == 1 ]]; do
+    ((SECONDS < deadline)) || break
+    sleep 0.3
+    WE_OUT=$(we_texts --child "Print Test Page")
+  done
+  e2e_check_equal "Tesmo lists the drive installed to" \
+    "Looking for Vorn programs installed on Drive (V)" "$(we_items $ID_STATUS_LIST | head -n 1)"
+  e2e_check "Tesmo's window closes on Close" we_press_and_gone $ID_CLOSE --child "Print Test Page"
+  e2e_check "setup ends after Tesmo" e2e_wait_exit "$setup_pid" 60
+  e2e_check_equal "setup's exit status" 0 "$KV_STATUS"
+
+  installed=$(find "$DRIVE" -maxdepth 2 -type d -ipath "$DRIVE/vorn/print" | head -n 1)
+  [[ -n $installed ]] || e2e_abort "no V:\VORN\Print folder"
+  for f in Kelvarin.exe Tesmo.exe Uninstall.exe; do
+    e2e_check "$f installed" test -s "$installed/$f"
+  done
+  printf 'PORT=4\r\nline 2\r\nline 3\r\n' >"$E2E_TMP/prog03.expected"
+  e2e_check "PROG03.DTA patched as Tesmo patches it" \
+    cmp "$E2E_TMP/prog03.expected" "$DRIVE/vorn/Program 03/PROG03.DTA"
+  e2e_check_equal "the uninstall entry's name" "VORN Print Utility" "$(uninstall_value DisplayName)"
+  e2e_check_equal "the uninstall entry's version" "${VORN_VERSION:-}" "$(uninstall_value DisplayVersion)"
+  e2e_check_equal "the uninstall entry's command" '"V:\VORN\Print\Uninstall.exe"' \
+    "$(uninstall_value UninstallString)"
+
+  # Kelvarin from the installed folder prints and logs beside itself.
+  printf '%s\r\n' "" "$queue" "" N N "Courier New" 1 0 --- '***' >"$work/Printer.inp"
+  write_two_page_file "$work/VORN.PRN"
+  we_start "$work" 'V:\VORN\Print\Kelvarin.exe'
+  we_wait 60 "Select Printer" || e2e_abort "the installed Kelvarin shows no dialog"
+  e2e_check "\"Select Printer\" closes on OK" we_press_and_gone $ID_OK "Select Printer"
+  e2e_check "the installed Kelvarin ends" e2e_wait_exit "$PID" 60
+  cups_wait_captured 1 60 "$queue"
+  check_two_page_job "$(cups_captured_files "$queue" | head -n 1)" "the job"
+  e2e_check_equal "the action log in the installed folder" "$(e2e_expected_log 1)" \
+    "$(e2e_log_messages "$installed/actionlog.txt")"
+
+  # Setup again over the installation (an upgrade or repair, Tesmo left out): the programs
+  # are replaced, the log and the user's files stay.
+  cp "$installed/actionlog.txt" "$E2E_TMP/actionlog.before"
+  printf 'damaged' >"$installed/Tesmo.exe"
+  printf '%s\r\n' "" "$queue" "" N N "Courier New" 1 0 --- '***' >"$installed/Printer.inp"
+  printf 'QUOTE\r\n' >"$installed/VORN.PRN"
+  we_start "$work" "$VORN_SETUP_EXE" /S /NOTESMO '/D=V:\VORN\Print'
+  e2e_check "setup again ends by itself" e2e_wait_exit "$PID" 60
+  e2e_check "Tesmo.exe replaced" cmp -s "$installed/Tesmo.exe" "$(dirname "$VORN_SETUP_EXE")/setup/programs/Tesmo.exe"
+  e2e_check "the action log kept" cmp -s "$E2E_TMP/actionlog.before" "$installed/actionlog.txt"
+
+  # The uninstaller (silent) removes exactly what setup installed.
+  wine 'V:\VORN\Print\Uninstall.exe' /S >/dev/null 2>&1
+  e2e_check "the uninstaller removes itself" wait_file_gone "$installed/Uninstall.exe" 60
+  for f in Kelvarin.exe Tesmo.exe; do e2e_check "$f removed" test ! -e "$installed/$f"; done
+  for f in actionlog.txt Printer.inp VORN.PRN; do e2e_check "$f kept" test -e "$installed/$f"; done
+  e2e_check "the data files kept" cmp "$E2E_TMP/prog03.expected" "$DRIVE/vorn/Program 03/PROG03.DTA"
+  e2e_check_equal "the uninstall entry removed" "" "$(uninstall_value DisplayName)"
+}
+
+we_setup
+case $SCENARIO in
+  ok | cancel | invalid_copies | pick_printer | new_font | tesmo_run | tesmo_print | setup)
+    "scenario_$SCENARIO" ;;
+  *) echo "unknown scenario $SCENARIO" >&2; exit 2 ;;
+esac
+e2e_finish

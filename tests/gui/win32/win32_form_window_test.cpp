@@ -1,0 +1,372 @@
+// The Win32 front end under Wine: windows built from a layout table, the view operations the
+// forms use, and how events reach a form. Needs a screen (the Windows job's Xvfb).
+#include "gui/win32/win32_form_window.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "common/forms/form.h"
+#include "gui/win32/win32_form_host.h"
+
+namespace vorn::win32 {
+namespace {
+
+using forms::ControlKind;
+using forms::ControlLayout;
+using forms::TextAlign;
+
+const ControlLayout kControls[] = {
+    {"lblName", ControlKind::kLabel, "&Name:", nullptr, 120, 120, 1200, 255, 5, TextAlign::kRight},
+    {"Frame1", ControlKind::kFrame, "Group", nullptr, 120, 480, 4500, 1200, 0},
+    {"cmbList", ControlKind::kComboBox, "", "Frame1", 240, 360, 3000, 315, 1},
+    {"txtBox", ControlKind::kTextBox, "", "Frame1", 240, 780, 1500, 285, 2},
+    {"txtShow", ControlKind::kTextBox, "", nullptr, 2040, 120, 1500, 285, 6, TextAlign::kLeft,
+     false, true},
+    {"lstItems", ControlKind::kListBox, "", nullptr, 120, 1800, 4500, 600, 4},
+    {"btnGo", ControlKind::kCommandButton, "Go", nullptr, 3600, 2520, 1035, 315, 3},
+    {"btnOff", ControlKind::kCommandButton, "Off", nullptr, 2400, 2520, 1035, 315, 7,
+     TextAlign::kCentre, false, false, false, false},
+    {"lblBold",
+     ControlKind::kLabel,
+     "Bold",
+     nullptr,
+     120,
+     2520,
+     2000,
+     375,
+     8,
+     TextAlign::kLeft,
+     true,
+     false,
+     true,
+     true,
+     {"MS Sans Serif", 9.75, true}},
+};
+
+const forms::FormLayout kLayout = {
+    "frmTest", "Test Form", 4800, 3000, forms::FormBorder::kFixedDialog, kControls, "txtBox"};
+
+// A form that records its events and can be told what a click does.
+class RecordingForm final : public forms::Form {
+ public:
+  explicit RecordingForm(const forms::FormLayout& layout = kLayout) : layout_(layout) {}
+  const forms::FormLayout& Layout() const override { return layout_; }
+  void Form_Load() override {
+    events.push_back("Load");
+    if (onLoad) onLoad(View());
+  }
+  void Form_Unload() override { events.push_back("Unload " + View().Text("txtBox")); }
+  void Click(std::string_view control) override {
+    events.push_back("Click " + std::string(control));
+    if (onClick) onClick(View(), control);
+  }
+  void LostFocus(std::string_view control) override {
+    events.push_back("LostFocus " + std::string(control));
+  }
+  forms::FormView& TheView() { return View(); }
+
+  std::vector<std::string> events;
+  std::function<void(forms::FormView&)> onLoad;
+  std::function<void(forms::FormView&, std::string_view)> onClick;
+
+ private:
+  const forms::FormLayout& layout_;
+};
+
+class Win32FormWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no screen";
+  }
+  HWND Control(const Win32FormWindow& window, const char* name) {
+    const auto& controls = kLayout.Controls;
+    for (std::size_t i = 0; i < controls.size(); ++i)
+      if (std::string(controls[i].Name) == name)
+        return GetDlgItem(window.Handle(), 100 + static_cast<int>(i));
+    return nullptr;
+  }
+  void Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  Win32FormHost host_{GetModuleHandleW(nullptr)};
+};
+
+TEST_F(Win32FormWindowTest, ControlsSitAtTheirTwipsInPixelsInsideTheClientArea) {
+  RecordingForm form;
+  Win32FormWindow window(form, host_);
+  RECT client{};
+  GetClientRect(window.Handle(), &client);
+  EXPECT_EQ(client.right, forms::TwipsToPixels(4800));
+  EXPECT_EQ(client.bottom, forms::TwipsToPixels(3000));
+  for (const ControlLayout& layout : kControls) {
+    SCOPED_TRACE(layout.Name);
+    HWND hwnd = Control(window, layout.Name);
+    ASSERT_NE(hwnd, nullptr);
+    RECT rect{};
+    GetWindowRect(hwnd, &rect);
+    MapWindowPoints(nullptr, window.Handle(), reinterpret_cast<POINT*>(&rect), 2);
+    const forms::Rect expected = forms::ClientPixels(kLayout, layout);
+    EXPECT_EQ(rect.left, expected.Left);
+    EXPECT_EQ(rect.top, expected.Top);
+    EXPECT_EQ(rect.right - rect.left, expected.Width);
+    // A combo box's window also holds the room its list drops into.
+    if (layout.Kind != ControlKind::kComboBox) {
+      EXPECT_EQ(rect.bottom - rect.top, expected.Height);
+    }
+    // The form itself is not shown yet: the control's own visible flag counts.
+    EXPECT_EQ((GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0, layout.Visible);
+    EXPECT_EQ(IsWindowEnabled(hwnd) != FALSE, layout.Enabled);
+  }
+}
+
+TEST_F(Win32FormWindowTest, BordersAndTitleBarFollowTheLayoutWithoutSystemMenu) {
+  struct Case {
+    forms::FormBorder border;
+    bool caption;
+  };
+  for (const Case c :
+       {Case{forms::FormBorder::kFixedDialog, true}, Case{forms::FormBorder::kFixedSingle, true},
+        Case{forms::FormBorder::kFixedSingleNoTitleBar, false}}) {
+    forms::FormLayout layout = kLayout;
+    layout.Border = c.border;
+    RecordingForm form(layout);
+    Win32FormWindow window(form, host_);
+    const LONG_PTR style = GetWindowLongPtrW(window.Handle(), GWL_STYLE);
+    EXPECT_EQ((style & WS_CAPTION) == WS_CAPTION, c.caption);
+    EXPECT_EQ(style & (WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
+    EXPECT_EQ(GetWindow(window.Handle(), GW_OWNER), nullptr);
+  }
+}
+
+TEST_F(Win32FormWindowTest, ShownCentredWithTheFocusOnTheFirstControlAndTabInTableOrder) {
+  RecordingForm form;
+  Win32FormWindow window(form, host_);
+  window.ShowCentred();
+  RECT rect{};
+  GetWindowRect(window.Handle(), &rect);
+  EXPECT_NEAR((rect.left + rect.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+  EXPECT_NEAR((rect.top + rect.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+  EXPECT_EQ(GetFocus(), Control(window, "txtBox"));
+  // Tab goes through the controls that take the focus, in tab order (hidden ones skipped).
+  std::vector<HWND> order;
+  HWND at = Control(window, "cmbList");
+  for (int i = 0; i < 5; ++i) {
+    at = GetNextDlgTabItem(window.Handle(), at, FALSE);
+    order.push_back(GetAncestor(at, GA_PARENT) == window.Handle() ? at : GetParent(at));
+  }
+  const std::vector<HWND> expected = {Control(window, "txtBox"), Control(window, "btnGo"),
+                                      Control(window, "lstItems"), Control(window, "txtShow"),
+                                      Control(window, "cmbList")};
+  EXPECT_EQ(order, expected);
+}
+
+TEST_F(Win32FormWindowTest, FontsAreTheClassicDialogFontOrTheControlsOwn) {
+  RecordingForm form;
+  Win32FormWindow window(form, host_);
+  struct Case {
+    const char* control;
+    LONG height;
+    LONG weight;
+  };
+  for (const Case c : {Case{"txtBox", -11, FW_NORMAL}, Case{"lblBold", -13, FW_BOLD}}) {
+    LOGFONTW font{};
+    auto handle =
+        reinterpret_cast<HFONT>(SendMessageW(Control(window, c.control), WM_GETFONT, 0, 0));
+    ASSERT_NE(handle, nullptr) << c.control;
+    GetObjectW(handle, sizeof font, &font);
+    EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif") << c.control;
+    EXPECT_EQ(font.lfHeight, c.height) << c.control;
+    EXPECT_EQ(font.lfWeight, c.weight) << c.control;
+  }
+}
+
+TEST_F(Win32FormWindowTest, TextsAndListsRoundTripAsAnsiBytes) {
+  RecordingForm form;
+  Win32FormWindow window(form, host_);
+  forms::FormView& view = window;
+  const std::string accented = "Caf\xe9 & na\xefve";
+  view.SetText("txtBox", accented);
+  EXPECT_EQ(view.Text("txtBox"), accented);
+  view.SetText("lblName", accented);
+  EXPECT_EQ(view.Text("lblName"), accented);
+  view.SetCaption("Other");
+  wchar_t caption[32] = {};
+  GetWindowTextW(window.Handle(), caption, 32);
+  EXPECT_STREQ(caption, L"Other");
+
+  for (const char* list : {"cmbList", "lstItems"}) {
+    SCOPED_TRACE(list);
+    view.AddItem(list, "b");
+    view.AddItem(list, "d");
+    view.InsertItem(list, 0, "a");
+    view.InsertItem(list, 2, accented);
+    ASSERT_EQ(view.ItemCount(list), 4);
+    EXPECT_EQ(view.ItemText(list, 0), "a");
+    EXPECT_EQ(view.ItemText(list, 1), "b");
+    EXPECT_EQ(view.ItemText(list, 2), accented);
+    EXPECT_EQ(view.ItemText(list, 3), "d");
+  }
+  // A combo box shows the entry made current; none current leaves its text alone.
+  view.SetListIndex("cmbList", 1);
+  EXPECT_EQ(view.Text("cmbList"), "b");
+  view.SetText("cmbList", "typed");
+  view.SetListIndex("cmbList", -1);
+  EXPECT_EQ(view.Text("cmbList"), "typed");
+  view.SetListIndex("lstItems", 3);
+  EXPECT_EQ(SendMessageW(Control(window, "lstItems"), LB_GETCURSEL, 0, 0), 3);
+  EXPECT_TRUE(form.events.empty()) << "setting a list raises no click";
+
+  view.SetEnabled("btnOff", true);
+  view.SetVisible("btnOff", true);
+  EXPECT_TRUE(IsWindowEnabled(Control(window, "btnOff")));
+  EXPECT_NE(GetWindowLongPtrW(Control(window, "btnOff"), GWL_STYLE) & WS_VISIBLE, 0);
+  EXPECT_THROW(view.Text("noSuchControl"), std::invalid_argument);
+}
+
+TEST_F(Win32FormWindowTest, ClicksPicksAndFocusChangesReachTheFormInOneCallEach) {
+  RecordingForm form;
+  Win32FormWindow window(form, host_);
+  form.Attach(window);
+  window.ShowCentred();
+  forms::FormView& view = window;
+  view.AddItem("cmbList", "first");
+  view.AddItem("cmbList", "second");
+
+  SendMessageW(Control(window, "btnGo"), BM_CLICK, 0, 0);
+  // A pick from the list: the form reads the picked text already.
+  form.onClick = [](forms::FormView& v, std::string_view control) {
+    if (control == "cmbList") v.SetText("txtShow", v.Text("cmbList"));
+  };
+  SendMessageW(Control(window, "cmbList"), CB_SETCURSEL, 1, 0);
+  SendMessageW(window.Handle(), WM_COMMAND,
+               MAKEWPARAM(GetDlgCtrlID(Control(window, "cmbList")), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(Control(window, "cmbList")));
+  EXPECT_EQ(view.Text("txtShow"), "second");
+  // The focus moving from the text box to a button of the same form.
+  SetFocus(Control(window, "txtBox"));
+  SetFocus(Control(window, "btnGo"));
+  Pump();
+  // A press takes the focus to the button first, as a mouse press does.
+  const std::vector<std::string> expected = {"LostFocus txtBox", "Click btnGo", "Click cmbList",
+                                             "LostFocus btnGo", "LostFocus txtBox"};
+  EXPECT_EQ(form.events, expected);
+  form.Detach();
+}
+
+TEST_F(Win32FormWindowTest, ModalFormRunsUntilUnloadedAndUnloadsOnceWhileControlsExist) {
+  RecordingForm form;
+  form.onLoad = [](forms::FormView& view) { view.SetText("txtBox", "kept"); };
+  // Pressing Go closes the form; the press is queued as the window system would deliver it.
+  form.onClick = [](forms::FormView& view, std::string_view control) {
+    if (control == "btnGo") view.Close();
+  };
+  struct Presser {
+    static void CALLBACK Press(HWND, UINT, UINT_PTR id, DWORD) {
+      KillTimer(nullptr, id);
+      HWND focus = GetFocus();
+      HWND go = GetDlgItem(GetAncestor(focus, GA_ROOT), 106);
+      PostMessageW(go, BM_CLICK, 0, 0);
+    }
+  };
+  SetTimer(nullptr, 0, 50, &Presser::Press);
+  host_.ShowModal(form);
+  const std::vector<std::string> expected = {"Load", "LostFocus txtBox", "Click btnGo",
+                                             "Unload kept"};
+  EXPECT_EQ(form.events, expected);
+  EXPECT_FALSE(form.Attached());
+  EXPECT_EQ(host_.WindowCount(), 0);
+}
+
+TEST_F(Win32FormWindowTest, EnterPressesOnlyAFocusedButtonAndEscapePressesNothing) {
+  RecordingForm form;
+  form.onClick = [](forms::FormView& view, std::string_view control) {
+    if (control == "btnGo") view.Close();
+  };
+  struct Keys {
+    static void Post(HWND hwnd, WPARAM key) {
+      PostMessageW(hwnd, WM_KEYDOWN, key, 1);
+      PostMessageW(hwnd, WM_KEYUP, key, 0xC0000001);
+    }
+    static void CALLBACK Press(HWND, UINT, UINT_PTR id, DWORD) {
+      KillTimer(nullptr, id);
+      HWND window = FindWindowW(L"VornForm", L"Test Form");
+      HWND text = GetDlgItem(window, 103);
+      HWND go = GetDlgItem(window, 106);
+      // In the text box (the first focus) neither key presses a button.
+      Post(text, VK_RETURN);
+      Post(text, VK_ESCAPE);
+      Post(go, VK_ESCAPE);
+      // Enter on the focused button presses it.
+      SetTimer(nullptr, 0, 100, &Keys::OnButton);
+    }
+    static void CALLBACK OnButton(HWND, UINT, UINT_PTR id, DWORD) {
+      KillTimer(nullptr, id);
+      HWND window = FindWindowW(L"VornForm", L"Test Form");
+      SetFocus(GetDlgItem(window, 106));
+      Post(GetDlgItem(window, 106), VK_RETURN);
+    }
+  };
+  SetTimer(nullptr, 0, 50, &Keys::Press);
+  host_.ShowModal(form);
+  const std::vector<std::string> expected = {"Load", "LostFocus txtBox", "Click btnGo", "Unload "};
+  EXPECT_EQ(form.events, expected);
+}
+
+TEST_F(Win32FormWindowTest, ACloseFromTheWindowSystemUnloadsTheFormToo) {
+  RecordingForm form;
+  host_.ShowModeless(form);
+  ASSERT_EQ(host_.WindowCount(), 1);
+  HWND hwnd = FindWindowW(L"VornForm", L"Test Form");
+  ASSERT_NE(hwnd, nullptr);
+  SendMessageW(hwnd, WM_CLOSE, 0, 0);
+  const std::vector<std::string> expected = {"Load", "Unload "};
+  EXPECT_EQ(form.events, expected);
+  EXPECT_EQ(host_.WindowCount(), 0);
+  EXPECT_FALSE(IsWindow(hwnd));
+}
+
+TEST_F(Win32FormWindowTest, AFailureInAHandlerEndsTheModalLoopAndIsThrownFromShowModal) {
+  RecordingForm form;
+  form.onClick = [](forms::FormView&, std::string_view) {
+    throw std::runtime_error("handler failed");
+  };
+  struct Presser {
+    static void CALLBACK Press(HWND, UINT, UINT_PTR id, DWORD) {
+      KillTimer(nullptr, id);
+      HWND window = FindWindowW(L"VornForm", L"Test Form");
+      PostMessageW(GetDlgItem(window, 106), BM_CLICK, 0, 0);
+    }
+  };
+  SetTimer(nullptr, 0, 50, &Presser::Press);
+  EXPECT_THROW(host_.ShowModal(form), std::runtime_error);
+  EXPECT_EQ(host_.WindowCount(), 0);
+}
+
+TEST_F(Win32FormWindowTest, AModalFormDisablesTheOtherWindowsWhileShown) {
+  RecordingForm background;
+  host_.ShowModeless(background);
+  HWND behind = FindWindowW(L"VornForm", L"Test Form");
+  RecordingForm dialog;
+  bool disabledMeanwhile = false;
+  dialog.onLoad = [&](forms::FormView& view) {
+    disabledMeanwhile = !IsWindowEnabled(behind);
+    view.Close();
+  };
+  host_.ShowModal(dialog);
+  EXPECT_TRUE(disabledMeanwhile);
+  EXPECT_TRUE(IsWindowEnabled(behind));
+  background.TheView().Close();
+  EXPECT_EQ(host_.WindowCount(), 0);
+}
+
+}  // namespace
+}  // namespace vorn::win32
