@@ -8,9 +8,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/lib/cups.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/lib/xvfb.sh"
 
-# The setup program is a 32-bit NSIS program: Wine runs it with its 32-bit half (i386).
-vorn_ensure_i386
-vorn_ensure_packages g++-mingw-w64-x86-64-posix wine wine64 wine32:i386 libcups2 cmake \
+vorn_ensure_packages g++-mingw-w64-x86-64-posix wine wine64 libcups2 cmake \
   ninja-build googletest procps cups-daemon cups-client xvfb xauth xdotool x11-utils imagemagick \
   ghostscript poppler-utils fonts-liberation nsis
 

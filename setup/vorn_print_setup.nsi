@@ -17,6 +17,9 @@
 !endif
 
 Unicode true
+; A 64-bit setup for 64-bit programs: it runs on every Windows the programs run on.
+Target amd64-unicode
+ManifestDPIAware true
 SetCompressor /SOLID lzma
 Name "VORN Print Utility"
 OutFile "${OUT_FILE}"
@@ -29,7 +32,6 @@ BrandingText "VORN Print Utility ${VERSION}"
 
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
-!include "x64.nsh"
 
 !define PRODUCT_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\VornPrintUtility"
 !define SETTINGS_KEY "Software\VORN\Print Utility"
@@ -53,10 +55,6 @@ UninstPage instfiles
 Var RunTesmo
 
 Function .onInit
-  ${IfNot} ${RunningX64}
-    MessageBox MB_ICONSTOP|MB_OK "The VORN Print Utility needs 64-bit Windows." /SD IDOK
-    Abort
-  ${EndIf}
   SetRegView 64
   ; The default folder lies outside "Program Files" at the root of the system drive, where
   ; every user may change the files, so that Kelvarin can add to its action log beside itself
@@ -74,6 +72,17 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
+; Tesmo takes the drive from the folder's first letter: only a folder on a lettered drive will
+; do (the Next button stays disabled for any other).
+Function .onVerifyInstDir
+  StrCpy $0 "$INSTDIR" 2 1
+  StrCpy $1 "$INSTDIR" 1
+  ${If} $0 != ":\"
+  ${OrIf} $1 == "\"
+    Abort
+  ${EndIf}
+FunctionEnd
+
 Section "VORN Print Utility" SecMain
   SetOutPath "$INSTDIR"
   ; An upgrade or repair replaces the programs; the action log, Printer.inp and print files
@@ -81,6 +90,10 @@ Section "VORN Print Utility" SecMain
   SetOverwrite on
   File "${BIN_DIR}\Kelvarin.exe"
   File "${BIN_DIR}\Tesmo.exe"
+  ; Every user (BUILTIN\Users) may change files in the folder, whatever the drive's own rights:
+  ; Kelvarin appends to its action log beside itself for whoever prints.
+  nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR" /grant *S-1-5-32-545:(OI)(CI)M'
+  Pop $0
 
   ; Tesmo configures the VORN programs under \vorn\ of the drive installed to and shows its
   ; own confirmation and status window; setup waits until it is closed.

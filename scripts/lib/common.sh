@@ -54,15 +54,6 @@ vorn_ensure_packages() {
     || vorn_die "apt-get install failed"
 }
 
-# Lets apt install i386 packages (Wine's 32-bit half) beside the machine's own; once.
-vorn_ensure_i386() {
-  dpkg --print-foreign-architectures | grep -qx i386 && return 0
-  vorn_log "adding the i386 architecture for 32-bit Wine"
-  local sudo=()
-  ((EUID == 0)) || sudo=(sudo)
-  "${sudo[@]}" dpkg --add-architecture i386 || vorn_die "dpkg --add-architecture i386 failed"
-}
-
 # Makes the German locale (its decimal sign is a comma) available to the tests, once.
 vorn_ensure_comma_locale() {
   locale -a 2>/dev/null | grep -qix 'de_DE.utf-\?8' && return 0

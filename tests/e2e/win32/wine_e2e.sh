@@ -532,6 +532,17 @@ scenario_setup() {
   printf 'PORT=4\r\nline 2\r\nline 3\r\n' >"$E2E_TMP/prog03.expected"
   e2e_check "PROG03.DTA patched as Tesmo patches it" \
     cmp "$E2E_TMP/prog03.expected" "$DRIVE/vorn/Program 03/PROG03.DTA"
+  { for ((f = 1; f <= 9; f++)); do printf 'x%d\r\n' "$f"; done
+    printf '"PORT=4"\r\nlast\r\n'; } >"$E2E_TMP/prog07.expected"
+  e2e_check "prog07.dta patched before its closing quotation mark" \
+    cmp "$E2E_TMP/prog07.expected" "$DRIVE/vorn/deep/sub/prog07/prog07.dta"
+  e2e_check_equal "the data file outside \\vorn\\ untouched" "$(printf 'PORT=1\r\n')" \
+    "$(cat "$DRIVE/elsewhere/PROG01.DTA")"
+  e2e_check_equal "setup installs nothing else" "Kelvarin.exe Tesmo.exe Uninstall.exe" \
+    "$(ls "$installed" | sort | tr '\n' ' ' | sed 's/ $//')"
+  for f in Kelvarin.exe Tesmo.exe; do
+    e2e_check "$f installed byte for byte" cmp -s "$BIN_DIR/$f" "$installed/$f"
+  done
   e2e_check_equal "the uninstall entry's name" "VORN Print Utility" "$(uninstall_value DisplayName)"
   e2e_check_equal "the uninstall entry's version" "${VORN_VERSION:-}" "$(uninstall_value DisplayVersion)"
   e2e_check_equal "the uninstall entry's command" '"V:\VORN\Print\Uninstall.exe"' \
@@ -561,12 +572,18 @@ scenario_setup() {
   e2e_check "the action log kept" cmp -s "$E2E_TMP/actionlog.before" "$installed/actionlog.txt"
 
   # The uninstaller (silent) removes exactly what setup installed.
+  local before
+  before=$(cd "$DRIVE" && find . -type f ! -ipath './vorn/print/kelvarin.exe' \
+    ! -ipath './vorn/print/tesmo.exe' ! -ipath './vorn/print/uninstall.exe' -print0 |
+    sort -z | xargs -0 -r sha256sum)
   wine 'V:\VORN\Print\Uninstall.exe' /S >/dev/null 2>&1
   e2e_check "the uninstaller removes itself" wait_file_gone "$installed/Uninstall.exe" 60
   for f in Kelvarin.exe Tesmo.exe; do e2e_check "$f removed" test ! -e "$installed/$f"; done
   for f in actionlog.txt Printer.inp VORN.PRN; do e2e_check "$f kept" test -e "$installed/$f"; done
   e2e_check "the data files kept" cmp "$E2E_TMP/prog03.expected" "$DRIVE/vorn/Program 03/PROG03.DTA"
   e2e_check_equal "the uninstall entry removed" "" "$(uninstall_value DisplayName)"
+  e2e_check_equal "everything else on the drive is as it was" "$before" \
+    "$(cd "$DRIVE" && find . -type f -print0 | sort -z | xargs -0 -r sha256sum)"
 }
 
 we_setup
