@@ -3,7 +3,7 @@
 # that it runs when copied alone onto a machine. Prints each program's DLLs.
 #   bash check_windows_imports.sh PROGRAM.exe...
 set -uo pipefail
-SYSTEM_DLLS='^(kernel32|user32|gdi32|comctl32|winspool\.drv|msvcrt|advapi32|shell32|ole32|comdlg32)(\.dll)?$'
+SYSTEM_DLLS='^(ntdll|kernel32|user32|gdi32|comctl32|winspool\.drv|msvcrt|advapi32|shell32|ole32|comdlg32)(\.dll)?$'
 status=0
 for program in "$@"; do
   dlls=$(x86_64-w64-mingw32-objdump -p "$program" | awk '/DLL Name:/ { print $3 }') || {
