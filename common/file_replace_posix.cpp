@@ -9,29 +9,11 @@
 #include "common/file_rewrite.h"
 #include "common/folder_handle.h"
 #include "common/run_error.h"
+#include "common/unique_fd_posix.h"
 
 namespace vorn {
 
 namespace {
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
 
 // A file without its owner's write bit is read-only for everyone, root included, as the
 // read-only attribute is on Windows.
@@ -64,8 +46,8 @@ void ReplaceFileContents(const std::string& path, std::string_view bytes) {
     if (errno != ENOENT) throw SystemError(errno, "Cannot write " + path);
     // A link to a file not made yet: the file is made where the link points, and the link
     // stays.
-    Fd made(::openat(folder_fd, name.c_str(),
-                     O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+    UniqueFd made(::openat(folder_fd, name.c_str(),
+                           O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
     if (made.get() < 0) throw SystemError(errno, "Cannot write " + path);
   }
   FileRewrite file(folder, name, LinkRule::kFollow, path);
@@ -74,7 +56,7 @@ void ReplaceFileContents(const std::string& path, std::string_view bytes) {
 }
 
 void AppendToFile(const std::string& path, std::string_view bytes) {
-  Fd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
   if (fd.get() < 0) throw SystemError(errno, "Cannot open " + path);
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) throw SystemError(errno, "Cannot open " + path);

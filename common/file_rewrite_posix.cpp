@@ -18,29 +18,11 @@
 
 #include "common/file_rewrite.h"
 #include "common/run_error.h"
+#include "common/unique_fd_posix.h"
 
 namespace vorn {
 
 namespace {
-
-class Fd {
- public:
-  explicit Fd(int fd = -1) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  int release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
 
 int FolderFd(const FolderHandle& folder) { return static_cast<int>(folder.Get()); }
 
@@ -292,7 +274,7 @@ FileRewrite::FileRewrite(const FolderHandle& folder, std::string name, LinkRule 
   // Not blocking: a pipe in the file's place would otherwise wait for a writer forever.
   int flags = O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
   if (links == LinkRule::kRefuse) flags |= O_NOFOLLOW;
-  Fd fd(::openat(FolderFd(folder_), name_.c_str(), flags));
+  UniqueFd fd(::openat(FolderFd(folder_), name_.c_str(), flags));
   if (fd.get() < 0) Fail(errno == ELOOP ? EACCES : errno, "Cannot open", shown_path_);
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) Fail(errno, "Cannot open", shown_path_);
