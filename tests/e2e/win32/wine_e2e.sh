@@ -224,6 +224,19 @@ check_two_page_job() {
     "$(job_page_text "$file" 2)"
 }
 
+# A capture queue named $queue, an application folder with both programs and a work folder
+# holding the two-page quote and a Printer.inp that names the queue, with line 4 FLAG (N) and
+# line 8 NUMBER (0); the work folder is named after FOLDER (work). Sets the caller's app and
+# work.
+prepare_run() {
+  local flag=${1:-N} number=${2:-0} folder=${3:-work}
+  cups_add_capture_queue "$queue" >/dev/null || e2e_abort "no queue"
+  app=$(we_app_dir) || e2e_abort "no app folder"
+  work=$(e2e_temp_dir "$folder")
+  printf '%s\r\n' "" "$queue" "" "$flag" N "Courier New" 1 "$number" --- '***' >"$work/Printer.inp"
+  write_two_page_file "$work/VORN.PRN"
+}
+
 # Starts Kelvarin.exe in WORK and checks both its windows as loaded; DLG_OUT keeps the dialog.
 start_kelvarin() {
   local app=$1 work=$2 printer=$3 shot=$4
@@ -247,11 +260,7 @@ start_kelvarin() {
 # OK: the remembered printer is shown with its port, driver, font and copies; OK prints it.
 scenario_ok() {
   local queue=we-ok-$SUFFIX app work
-  cups_add_capture_queue "$queue" >/dev/null || e2e_abort "no queue"
-  app=$(we_app_dir) || e2e_abort "no app folder"
-  work=$(e2e_temp_dir work)
-  printf '%s\r\n' "" "$queue" "" N N "Courier New" 1 0 --- '***' >"$work/Printer.inp"
-  write_two_page_file "$work/VORN.PRN"
+  prepare_run
   start_kelvarin "$app" "$work" "$queue" ok
   e2e_check_equal "the printer list shows it" "$queue" "$(we_text $ID_PRINTER)"
   e2e_check_equal "its port" "CUPS:$queue" "$(we_text $ID_WHERE)"
@@ -274,11 +283,7 @@ scenario_ok() {
 # Cancel: nothing printed, Printer.inp rewritten, the print file kept.
 scenario_cancel() {
   local queue=we-cancel-$SUFFIX app work
-  cups_add_capture_queue "$queue" >/dev/null || e2e_abort "no queue"
-  app=$(we_app_dir) || e2e_abort "no app folder"
-  work=$(e2e_temp_dir work)
-  printf '%s\r\n' "" "$queue" "" y N "Courier New" 1 0.50 --- '***' >"$work/Printer.inp"
-  write_two_page_file "$work/VORN.PRN"
+  prepare_run y 0.50
   cp "$work/VORN.PRN" "$work.original"
   start_kelvarin "$app" "$work" "$queue" cancel
   e2e_check "\"Select Printer\" closes on Cancel" we_press_and_gone $ID_CANCEL "Select Printer"
@@ -296,11 +301,7 @@ scenario_cancel() {
 # nothing; then Cancel.
 scenario_invalid_copies() {
   local queue=we-invalid-$SUFFIX app work
-  cups_add_capture_queue "$queue" >/dev/null || e2e_abort "no queue"
-  app=$(we_app_dir) || e2e_abort "no app folder"
-  work=$(e2e_temp_dir work)
-  printf '%s\r\n' "" "$queue" "" N N "Courier New" 1 0 --- '***' >"$work/Printer.inp"
-  write_two_page_file "$work/VORN.PRN"
+  prepare_run
   start_kelvarin "$app" "$work" "$queue" invalid
   e2e_check "typed into the copies box" we_type "Select Printer" $ID_COPIES abc
   xdotool key Return Escape
@@ -365,11 +366,7 @@ scenario_pick_printer() {
 # "Select Printer" and reaches the job.
 scenario_new_font() {
   local queue=we-font-$SUFFIX app work family="Liberation Serif"
-  cups_add_capture_queue "$queue" >/dev/null || e2e_abort "no queue"
-  app=$(we_app_dir) || e2e_abort "no app folder"
-  work=$(e2e_temp_dir work)
-  printf '%s\r\n' "" "$queue" "" N N "Courier New" 1 0 --- '***' >"$work/Printer.inp"
-  write_two_page_file "$work/VORN.PRN"
+  prepare_run
   start_kelvarin "$app" "$work" "$queue" font
   e2e_check "\"Select Printer\" closes on New Font" we_press_and_gone $ID_NEW_FONT "Select Printer"
   we_wait 30 "Select a Printer Font" || e2e_abort "no \"Select a Printer Font\" window"
@@ -458,11 +455,7 @@ scenario_tesmo_run() {
 # Print Test Page starts Kelvarin.exe from Tesmo's folder, in Tesmo's current directory.
 scenario_tesmo_print() {
   local queue=we-tesmo-$SUFFIX app work tesmo_pid
-  cups_add_capture_queue "$queue" >/dev/null || e2e_abort "no queue"
-  app=$(we_app_dir) || e2e_abort "no app folder"
-  work=$(e2e_temp_dir cwd)
-  printf '%s\r\n' "" "$queue" "" N N "Courier New" 1 0 --- '***' >"$work/Printer.inp"
-  write_two_page_file "$work/VORN.PRN"
+  prepare_run N 0 cwd
   start_tesmo_configured "$app" "$work"
   tesmo_pid=$PID
   e2e_check "Print Test Page clicked" we_click $ID_PRINT --child "Print Test Page"
