@@ -172,7 +172,8 @@ result startup "$r" 1.3
 vorn_log "Windows: building Kelvarin.exe and the bare Win32 dialog (preset windows-cross)"
 (cd "$VORN_REPO_ROOT" && cmake --preset windows-cross -DVORN_BUILD_BENCH=ON &&
   cmake --build --preset windows-cross -j "$(nproc 2>/dev/null || echo 2)" --target kelvarin \
-    bench_minimal_win32_dialog bench_minimal_spooler_dialog gdi_print_driver) \
+    bench_minimal_win32_dialog bench_minimal_spooler_dialog bench_same_windows_dialog \
+    gdi_print_driver) \
   >"$BUILD.windows.log" 2>&1 \
   || { tail -n 40 "$BUILD.windows.log" >&2; vorn_die "the Windows build failed"; }
 WINBUILD=$VORN_REPO_ROOT/build/windows-cross
@@ -203,22 +204,29 @@ winstart_ms() {
 vorn_log "Windows start-up: $STARTUP_RUNS runs each under Wine"
 # Beside the bare dialog, the same dialog shown after one question to the spooler: loading the
 # spooler's library has Wine bring its printer list up to date, which every printing program
-# pays before its first window.
+# pays before its first window. And Kelvarin's two windows built from the same layout tables by
+# the system's dialog manager after the same question to the spooler, without Kelvarin's code:
+# what is left between it and Kelvarin is Kelvarin's own start.
 MINIMAL_EXE=$WINBUILD/bench/win32/bench_minimal_win32_dialog.exe
 SPOOLER_EXE=$WINBUILD/bench/win32/bench_minimal_spooler_dialog.exe
+SAME_EXE=$WINBUILD/bench/win32/bench_same_windows_dialog.exe
 winstart_ms "Minimal Dialog" "$MINIMAL_EXE" >/dev/null  # warms the caches
 winstart_ms "Minimal Dialog" "$SPOOLER_EXE" >/dev/null
+winstart_ms "Select Printer" "$SAME_EXE" >/dev/null
 winstart_ms "Select Printer" "$WINBUILD/bin/Kelvarin.exe" >/dev/null
 : >"$WORK/winstartup_min.txt"
 : >"$WORK/winstartup_spool.txt"
+: >"$WORK/winstartup_same.txt"
 : >"$WORK/winstartup_kel.txt"
 for ((i = 0; i < STARTUP_RUNS; i++)); do
   winstart_ms "Minimal Dialog" "$MINIMAL_EXE" >>"$WORK/winstartup_min.txt"
   winstart_ms "Minimal Dialog" "$SPOOLER_EXE" >>"$WORK/winstartup_spool.txt"
+  winstart_ms "Select Printer" "$SAME_EXE" >>"$WORK/winstartup_same.txt"
   winstart_ms "Select Printer" "$WINBUILD/bin/Kelvarin.exe" >>"$WORK/winstartup_kel.txt"
 done
 minimal=$(median <"$WORK/winstartup_min.txt")
 spooler=$(median <"$WORK/winstartup_spool.txt")
+same=$(median <"$WORK/winstartup_same.txt")
 kelvarin=$(median <"$WORK/winstartup_kel.txt")
 r=$(ratio "$kelvarin" "$minimal")
 row "Wine: start-up to \"Select Printer\" (ms)" "$kelvarin" "bare Win32 dialog $minimal" "$r" "1.1" \
@@ -233,6 +241,9 @@ row "  the fastest of each" "$(fastest "$WORK/winstartup_kel.txt")" \
 row "  beside: the dialog after the spooler" "$kelvarin" "spooler + dialog $spooler" \
   "$(ratio "$kelvarin" "$spooler")" "-" "INFO" "-"
 result wine_startup_after_spooler "$(ratio "$kelvarin" "$spooler")" none
+row "  beside: the same windows as templates" "$kelvarin" "dialog templates $same" \
+  "$(ratio "$kelvarin" "$same")" "-" "INFO" "-"
+result wine_startup_same_windows "$(ratio "$kelvarin" "$same")" none
 
 WIN_RENDER_RUNS=$((RUNS < 3 ? RUNS : 3))
 vorn_log "Windows render: 20,000 lines through GDI to a private queue, $WIN_RENDER_RUNS runs"

@@ -43,12 +43,6 @@ const ControlLayout kControls[] = {
     {"btnCancel", kButton, "Cancel", nullptr, 4800, 3165, 1035, 315, 8},
 };
 
-constexpr const char* kSelectedPrefix = "The VORN Quote Printer currently assigned = ";
-constexpr const char* kInstructions =
-    "Select a Printer from the drop down list of "
-    "Installed Printers by depressing the small 'down arrow' button at "
-    "the right of the white text box.  The initial printer is the default printer. "
-    "Selecting a different printer will not change your default printer. ";
 constexpr const char* kInvalidChoices =
     "Some of your choices were omitted or are invalid.  Please correct or cancel.";
 

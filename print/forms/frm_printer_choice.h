@@ -16,6 +16,14 @@ namespace vorn::print {
 class frmPrinterChoice final : public forms::Form {
  public:
   static const forms::FormLayout kLayout;
+  // What the form writes into its labels when it loads: the current printer after the prefix,
+  // and how to pick another.
+  static constexpr const char* kSelectedPrefix = "The VORN Quote Printer currently assigned = ";
+  static constexpr const char* kInstructions =
+      "Select a Printer from the drop down list of "
+      "Installed Printers by depressing the small 'down arrow' button at "
+      "the right of the white text box.  The initial printer is the default printer. "
+      "Selecting a different printer will not change your default printer. ";
 
   frmPrinterChoice(PrintSettings& settings, bool& cancelled, PrinterService& printers,
                    MessageBoxes& messages, std::function<void()> repaintControls);

@@ -1,0 +1,177 @@
+// A reference for Kelvarin.exe's start-up under Wine that does the same Win32 work without
+// Kelvarin's code: it asks the spooler for its printers, shows the progress window modeless,
+// then the printer dialog modally, both from in-memory dialog templates built from Kelvarin's
+// layout tables (same captions, control kinds, count, places and fonts), and fills the dialog
+// as Kelvarin does before it shows. What is left between the two is the cost of Kelvarin's
+// own start (settings, log, form kit), not of the windows a person sees.
+#include <windows.h>
+#include <winspool.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "common/forms/form_layout.h"
+#include "common/wide_text.h"
+#include "print/forms/frm_controls.h"
+#include "print/forms/frm_printer_choice.h"
+
+namespace {
+
+using vorn::forms::ControlKind;
+using vorn::forms::ControlLayout;
+using vorn::forms::FormLayout;
+
+constexpr WORD kFirstId = 100;
+// "MS Sans Serif" 8 pt's dialog base units at 96 dots per inch: pixels to dialog units.
+constexpr double kBaseX = 6.0;
+constexpr double kBaseY = 13.0;
+
+short UnitsX(int pixels) { return static_cast<short>(std::lround(pixels * 4 / kBaseX)); }
+short UnitsY(int pixels) { return static_cast<short>(std::lround(pixels * 8 / kBaseY)); }
+
+void Word(std::vector<WORD>& t, WORD value) { t.push_back(value); }
+void Text(std::vector<WORD>& t, const std::wstring& text) {
+  t.insert(t.end(), text.begin(), text.end());
+  t.push_back(0);
+}
+void Align(std::vector<WORD>& t) {
+  if (t.size() % 2 != 0) t.push_back(0);
+}
+
+// The system class and style a control of this kind is built from.
+std::pair<WORD, DWORD> ClassAndStyle(const ControlLayout& control) {
+  switch (control.Kind) {
+    case ControlKind::kLabel:
+      return {0x0082, SS_NOPREFIX | SS_LEFT};
+    case ControlKind::kFrame:
+      return {0x0080, BS_GROUPBOX};
+    case ControlKind::kComboBox:
+      return {0x0085, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL};
+    case ControlKind::kTextBox:
+      return {0x0081,
+              WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL | (control.DisplayOnly ? ES_READONLY : 0)};
+    case ControlKind::kCommandButton:
+      return {0x0080, WS_TABSTOP | BS_PUSHBUTTON};
+    case ControlKind::kListBox:
+      return {0x0083, WS_TABSTOP | WS_VSCROLL | WS_BORDER | LBS_NOTIFY};
+  }
+  return {0x0082, 0};
+}
+
+std::vector<WORD> Template(const FormLayout& form) {
+  std::vector<WORD> t;
+  const DLGTEMPLATE dialog{DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | DS_MODALFRAME,
+                           0,
+                           static_cast<WORD>(form.Controls.size()),
+                           0,
+                           0,
+                           UnitsX(vorn::forms::TwipsToPixels(form.ClientWidth)),
+                           UnitsY(vorn::forms::TwipsToPixels(form.ClientHeight))};
+  const auto* words = reinterpret_cast<const WORD*>(&dialog);
+  t.insert(t.end(), words, words + sizeof dialog / sizeof(WORD));
+  Word(t, 0);  // no menu
+  Word(t, 0);  // the standard dialog class
+  Text(t, vorn::AnsiToWide(form.Caption));
+  Word(t, 8);
+  Text(t, L"MS Sans Serif");
+  for (const ControlLayout& control : form.Controls) {
+    const vorn::forms::Rect r = vorn::forms::ClientPixels(form, control);
+    const auto [cls, style] = ClassAndStyle(control);
+    const int height = control.Kind == ControlKind::kComboBox ? r.Height + 160 : r.Height;
+    Align(t);
+    const DLGITEMTEMPLATE item{style | WS_CHILD | WS_VISIBLE,
+                               0,
+                               UnitsX(r.Left),
+                               UnitsY(r.Top),
+                               UnitsX(r.Width),
+                               UnitsY(height),
+                               static_cast<WORD>(kFirstId + (&control - form.Controls.data()))};
+    const auto* item_words = reinterpret_cast<const WORD*>(&item);
+    t.insert(t.end(), item_words, item_words + sizeof item / sizeof(WORD));
+    Word(t, 0xFFFF);
+    Word(t, cls);
+    Text(t, vorn::AnsiToWide(control.Caption));
+    Word(t, 0);
+  }
+  return t;
+}
+
+// Gives the controls with a font of their own that font, as the program does.
+void ApplyFonts(HWND dialog, const FormLayout& form) {
+  for (const ControlLayout& control : form.Controls) {
+    if (control.Font.Face == nullptr) continue;
+    const int height = -static_cast<int>(std::lround(control.Font.Points * 96 / 72.0));
+    HFONT font =
+        CreateFontW(height, 0, 0, 0, control.Font.Bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                    DEFAULT_PITCH | FF_SWISS, vorn::AnsiToWide(control.Font.Face).c_str());
+    SendDlgItemMessageW(dialog, kFirstId + static_cast<int>(&control - form.Controls.data()),
+                        WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+}
+
+int Id(const FormLayout& form, const char* name) {
+  return kFirstId + static_cast<int>(vorn::forms::FindControl(form, name) - form.Controls.data());
+}
+
+INT_PTR CALLBACK ProgressProc(HWND dialog, UINT message, WPARAM, LPARAM) {
+  if (message == WM_INITDIALOG) {
+    ApplyFonts(dialog, vorn::print::frmControls::kLayout);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+// Fills the dialog as the program's form does on load: its two texts, the printers into the
+// list, the first one's driver and port, the font and the copies.
+INT_PTR CALLBACK ChoiceProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  const FormLayout& form = vorn::print::frmPrinterChoice::kLayout;
+  if (message == WM_INITDIALOG) {
+    ApplyFonts(dialog, form);
+    using vorn::print::frmPrinterChoice;
+    SetDlgItemTextW(dialog, Id(form, "lblInst"),
+                    vorn::AnsiToWide(frmPrinterChoice::kInstructions).c_str());
+    DWORD needed = 0;
+    DWORD count = 0;
+    const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+    EnumPrintersW(flags, nullptr, 2, nullptr, 0, &needed, &count);
+    std::vector<BYTE> buffer(needed);
+    if (needed > 0 && EnumPrintersW(flags, nullptr, 2, buffer.data(), needed, &needed, &count)) {
+      const auto* printers = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+      for (DWORD i = 0; i < count; ++i)
+        SendDlgItemMessageW(dialog, Id(form, "cmbPrinter"), CB_ADDSTRING, 0,
+                            reinterpret_cast<LPARAM>(printers[i].pPrinterName));
+      if (count > 0) {
+        SendDlgItemMessageW(dialog, Id(form, "cmbPrinter"), CB_SETCURSEL, 0, 0);
+        const std::wstring selected =
+            vorn::AnsiToWide(frmPrinterChoice::kSelectedPrefix) + printers[0].pPrinterName;
+        SetDlgItemTextW(dialog, Id(form, "lblSelected"), selected.c_str());
+        SetDlgItemTextW(dialog, Id(form, "txtType"), printers[0].pDriverName);
+        SetDlgItemTextW(dialog, Id(form, "txtWhere"), printers[0].pPortName);
+      }
+    }
+    SetDlgItemTextW(dialog, Id(form, "txtFont"), L"Courier New");
+    SetDlgItemTextW(dialog, Id(form, "txtCopies"), L"1");
+    return TRUE;
+  }
+  if (message == WM_COMMAND && LOWORD(wParam) == Id(form, "btnOK")) {
+    EndDialog(dialog, IDOK);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  const std::vector<WORD> progress = Template(vorn::print::frmControls::kLayout);
+  HWND shown = CreateDialogIndirectParamW(
+      instance, reinterpret_cast<const DLGTEMPLATE*>(progress.data()), nullptr, &ProgressProc, 0);
+  if (shown == nullptr) return 1;
+  ShowWindow(shown, SW_SHOWNORMAL);
+  UpdateWindow(shown);
+  const std::vector<WORD> choice = Template(vorn::print::frmPrinterChoice::kLayout);
+  return static_cast<int>(DialogBoxIndirectParamW(
+      instance, reinterpret_cast<const DLGTEMPLATE*>(choice.data()), nullptr, &ChoiceProc, 0));
+}
