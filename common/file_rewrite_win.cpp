@@ -77,8 +77,16 @@ bool CopySecurity(HANDLE from, HANDLE to) {
   if (::GetSecurityInfo(from, SE_FILE_OBJECT, what, &owner, &group, &dacl, nullptr, &descriptor) !=
       ERROR_SUCCESS)
     return false;
+  // A file that takes no rights from its folder keeps it so: the new file would otherwise add
+  // the folder's inheritable entries to the access list it copies.
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  const bool protectedDacl = ::GetSecurityDescriptorControl(descriptor, &control, &revision) &&
+                             (control & SE_DACL_PROTECTED) != 0;
+  const SECURITY_INFORMATION set = what | (protectedDacl ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                         : UNPROTECTED_DACL_SECURITY_INFORMATION);
   const bool copied =
-      ::SetSecurityInfo(to, SE_FILE_OBJECT, what, owner, group, dacl, nullptr) == ERROR_SUCCESS;
+      ::SetSecurityInfo(to, SE_FILE_OBJECT, set, owner, group, dacl, nullptr) == ERROR_SUCCESS;
   ::LocalFree(descriptor);
   return copied;
 }
@@ -88,10 +96,12 @@ bool OnlyTheDataStream(HANDLE file) {
   std::vector<char> buffer(64 * 1024);
   if (!::GetFileInformationByHandleEx(file, FileStreamInfo, buffer.data(),
                                       static_cast<DWORD>(buffer.size()))) {
-    // No stream at all (an empty file), or a system that keeps none but the data (Wine).
+    // No stream at all (an empty file), or a file system that keeps none but the data (FAT,
+    // Wine), and answers that it has no such information.
     const DWORD error = ::GetLastError();
     return error == ERROR_HANDLE_EOF || error == ERROR_CALL_NOT_IMPLEMENTED ||
-           error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_PARAMETER;
+           error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ||
+           error == ERROR_INVALID_PARAMETER;
   }
   const auto* info = reinterpret_cast<const FILE_STREAM_INFO*>(buffer.data());
   return info->NextEntryOffset == 0;
@@ -171,9 +181,32 @@ HANDLE CreateNewFile(HANDLE folder, const std::string& name) {
     if (h == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_ACCESS_DENIED)
       h = OpenRelative(folder, NewFileName(name, attempt), GENERIC_WRITE | DELETE, 0, FILE_CREATE,
                        FILE_NON_DIRECTORY_FILE);
-    if (h != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) return h;
+    // A name taken (by a file an earlier run left behind) is reported as "already exists".
+    const DWORD error = ::GetLastError();
+    if (h != INVALID_HANDLE_VALUE || (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS))
+      return h;
   }
   return INVALID_HANDLE_VALUE;
+}
+
+// The file `name` in `folder` opened again to be rewritten in place, when it is still the file
+// described by `read` (the same file, size and attributes); throws RunError otherwise.
+HANDLE ReopenSame(HANDLE folder, const std::wstring& name, const BY_HANDLE_FILE_INFORMATION& read,
+                  const std::string& path) {
+  Handle file(OpenRelative(folder, name, GENERIC_READ | GENERIC_WRITE | READ_CONTROL,
+                           FILE_SHARE_READ | FILE_SHARE_DELETE, FILE_OPEN,
+                           FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT));
+  if (file.get() == INVALID_HANDLE_VALUE) Fail(::GetLastError(), "Cannot write", path);
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(file.get(), &info))
+    Fail(::GetLastError(), "Cannot write", path);
+  if (info.dwVolumeSerialNumber != read.dwVolumeSerialNumber ||
+      info.nFileIndexHigh != read.nFileIndexHigh || info.nFileIndexLow != read.nFileIndexLow ||
+      info.nFileSizeHigh != read.nFileSizeHigh || info.nFileSizeLow != read.nFileSizeLow ||
+      info.nNumberOfLinks != read.nNumberOfLinks ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
+    throw RunError(ErrorNumber::kPathFileAccess, "Changed while it was rewritten: " + path);
+  return file.release();
 }
 
 }  // namespace
@@ -245,22 +278,36 @@ void FileRewrite::Write(std::span<const std::string_view> pieces) {
   if (!through_link_ && info.nNumberOfLinks == 1 && OnlyTheDataStream(file)) {
     Handle fresh(CreateNewFile(FolderOf(folder_), name_));
     if (fresh.get() != INVALID_HANDLE_VALUE) {
-      bool placed = false;
+      bool ready = false;
       try {
         WritePieces(fresh.get(), pieces, shown_path_);
+        // The old file's attributes and creation time; a changed file is marked for backup, as
+        // Windows marks any file written.
         FILE_BASIC_INFO basic{};
-        basic.FileAttributes = info.dwFileAttributes & ~FILE_ATTRIBUTE_NORMAL;
-        if (basic.FileAttributes == 0) basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        basic.CreationTime.LowPart = info.ftCreationTime.dwLowDateTime;
+        basic.CreationTime.HighPart = static_cast<LONG>(info.ftCreationTime.dwHighDateTime);
+        basic.FileAttributes =
+            (info.dwFileAttributes & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_ARCHIVE;
         if (!::FlushFileBuffers(fresh.get())) Fail(::GetLastError(), "Cannot write", shown_path_);
-        placed = CopySecurity(file, fresh.get()) &&
-                 ::SetFileInformationByHandle(fresh.get(), FileBasicInfo, &basic, sizeof basic) &&
-                 RenameRelative(fresh.get(), FolderOf(folder_), Wide(name_));
+        ready = CopySecurity(file, fresh.get()) &&
+                ::SetFileInformationByHandle(fresh.get(), FileBasicInfo, &basic, sizeof basic);
       } catch (...) {
         DeleteOpenFile(fresh.get());
         throw;
       }
-      if (placed) return;
-      DeleteOpenFile(fresh.get());
+      if (ready) {
+        // Windows renames nothing over a file that is open, this process's own handle included.
+        ::CloseHandle(file);
+        file_ = -1;
+        if (RenameRelative(fresh.get(), FolderOf(folder_), Wide(name_))) return;
+        DeleteOpenFile(fresh.get());
+        // Someone else holds the file open: it is rewritten in place after all, if it is still
+        // the file that was read.
+        file = ReopenSame(FolderOf(folder_), Wide(name_), info, shown_path_);
+        file_ = reinterpret_cast<std::intptr_t>(file);
+      } else {
+        DeleteOpenFile(fresh.get());
+      }
     }
   }
 
