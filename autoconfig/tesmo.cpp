@@ -60,6 +60,9 @@ void Main(TesmoContext& ctx, StatusWindow& frmMain, const std::string& arguments
         ctx.AnyFound = kTrue;
         frmMain.AddItem(row.DisplayName + " found...");
         SetPrinterPort(row, frmMain);
+        // The folder is let go once patched: the window may wait long, and a folder held
+        // open cannot be renamed, moved or removed meanwhile.
+        row.FoundFolder.reset();
         frmMain.AddItem("");
       }
     }

@@ -10,8 +10,11 @@
 
 #include "autoconfig/port_patcher.h"
 #include "autoconfig/products.h"
+#include "autoconfig/tesmo.h"
 #include "autoconfig/tesmo_context.h"
+#include "common/file_names.h"
 #include "tests/autoconfig/recording_status_list.h"
+#include "tests/autoconfig/recording_status_window.h"
 #include "tests/print/fakes.h"
 #include "tests/support/temp_dir.h"
 
@@ -19,6 +22,7 @@ namespace vorn::autoconfig {
 namespace {
 
 using testing::RecordingStatusList;
+using testing::RecordingStatusWindow;
 using vorn::testing::WriteFile;
 
 std::string Lower(std::string text) {
@@ -128,6 +132,37 @@ TEST_F(DriveCTreeTest, ASecondHardLinkStillSharesThePatchedText) {
   SetPrinterPort({"Vorn Program 07", "PROG03.DTA", 1, "C:\\vorn\\PROG07.DTA", {}}, list);
   EXPECT_EQ(list.items, std::vector<std::string>{"Vorn Program 07 printer port set...ok"});
   EXPECT_EQ(vorn::testing::ReadFile("C:\\vorn\\PROG07.BAK"), "dat4\r\n");
+}
+
+// A folder named in the ANSI code page (here Windows-1252) beyond ASCII is searched, handed
+// over and patched through.
+TEST_F(DriveCTreeTest, AFolderNamedBeyondAsciiIsFoundAndPatched) {
+  if (::GetACP() != 1252) GTEST_SKIP() << "the test's folder name is a Windows-1252 one";
+  const std::filesystem::path folder = NativePath("C:\\vorn\\Gr\xc3\xb6\xc3\x9f\xc3\xa9 \xc3\xa0");
+  std::filesystem::create_directories(folder);
+  vorn::testing::WriteBytes(folder / "PROG08.DTA", "PORT=1\r\n");
+  TesmoContext ctx(messages_, SystemTreeSearch());
+  ctx.InstallDrive = drive_;
+  ProductEntry entry{"Vorn Program 08", "PROG08.DTA", 1, ""};
+  ASSERT_TRUE(FindProduct(ctx, entry));
+  RecordingStatusList list;
+  SetPrinterPort(entry, list);
+  EXPECT_EQ(list.items, std::vector<std::string>{"Vorn Program 08 printer port set...ok"});
+  EXPECT_EQ(vorn::testing::ReadFile(folder / "PROG08.DTA"), "PORT=4\r\n");
+}
+
+// While the window waits after the run, Tesmo holds no program's folder open: the user may
+// rename or move it.
+TEST_F(DriveCTreeTest, AfterTheRunNoProgramFolderIsHeld) {
+  Put("vorn\\p09\\PROG09.DTA");
+  TesmoContext ctx(messages_, SystemTreeSearch());
+  std::vector<std::string> events;
+  RecordingStatusWindow window(events);
+  Main(ctx, window, "/" + drive_);
+  ASSERT_NE(std::find(events.begin(), events.end(), "item:Vorn Program 09 printer port set...ok"),
+            events.end());
+  EXPECT_TRUE(::MoveFileW(L"C:\\vorn\\p09", L"C:\\vorn\\p09-moved"))
+      << "the folder is still held: error " << ::GetLastError();
 }
 
 TEST(FindProductWinTest, AnEmptyLetterNamesNoDirectory) {
