@@ -98,6 +98,17 @@ TEST_F(DriveCTreeTest, AMissingDriveFindsNothing) {
   GTEST_SKIP() << "every drive letter is in use";
 }
 
+// Only a drive letter names a drive: other characters in its place find nothing, not the data
+// file on drive C.
+TEST_F(DriveCTreeTest, ACharacterThatIsNoLetterFindsNothing) {
+  Put("vorn\\PROG10.DTA");
+  for (const char* odd : {"?", "*", ".", "\\", " ", "/", ":", "\"", "<"}) {
+    std::string found = "unchanged";
+    EXPECT_FALSE(Find(odd, "PROG10.DTA", found)) << "drive \"" << odd << "\"";
+    EXPECT_EQ(found, "");
+  }
+}
+
 // The found file's folder comes with it, open, and the patch goes through that folder.
 TEST_F(DriveCTreeTest, HandsOverTheFoundFolderAndThePatchGoesThroughIt) {
   Put("vorn\\p05\\PROG05.DTA");
