@@ -275,7 +275,13 @@ void FileRewrite::Write(std::span<const std::string_view> pieces) {
   if (!::GetFileInformationByHandle(file, &info))
     Fail(::GetLastError(), "Cannot write", shown_path_);
 
-  if (!through_link_ && info.nNumberOfLinks == 1 && OnlyTheDataStream(file)) {
+  // What a new file would not get from its attributes (encryption, compression, sparseness, a
+  // file kept elsewhere) keeps the file where it is.
+  constexpr DWORD kKeptByTheFileItself = FILE_ATTRIBUTE_ENCRYPTED | FILE_ATTRIBUTE_COMPRESSED |
+                                         FILE_ATTRIBUTE_SPARSE_FILE | FILE_ATTRIBUTE_OFFLINE |
+                                         FILE_ATTRIBUTE_REPARSE_POINT;
+  if (!through_link_ && info.nNumberOfLinks == 1 &&
+      (info.dwFileAttributes & kKeptByTheFileItself) == 0 && OnlyTheDataStream(file)) {
     Handle fresh(CreateNewFile(FolderOf(folder_), name_));
     if (fresh.get() != INVALID_HANDLE_VALUE) {
       bool ready = false;
