@@ -63,26 +63,38 @@ void frmMain::Click(std::string_view control) {
 
 void frmMain::Show() {
   host_.ShowModeless(*this);
-  View().Repaint();
+  if (Attached()) View().Repaint();
 }
 
+// The window system may close the window whenever it takes messages (while a message box is
+// shown): the run then goes on without it.
 void frmMain::AddItem(const std::string& text) {
+  if (!Attached()) return;
   View().AddItem("lstStatus", text);
   // The run keeps the event loop waiting: show each step as it is listed.
   View().Repaint();
 }
 
 void frmMain::SelectLastItem() {
+  if (!Attached()) return;
   View().SetListIndex("lstStatus", View().ItemCount("lstStatus") - 1);
 }
 
-void frmMain::SetTitle(const std::string& text) { View().SetText("lblTitle", text); }
+void frmMain::SetTitle(const std::string& text) {
+  if (Attached()) View().SetText("lblTitle", text);
+}
 
-void frmMain::SetStatus(const std::string& text) { View().SetText("lblStatus", text); }
+void frmMain::SetStatus(const std::string& text) {
+  if (Attached()) View().SetText("lblStatus", text);
+}
 
-void frmMain::EnableClose() { View().SetEnabled("cmdClose", true); }
+void frmMain::EnableClose() {
+  if (Attached()) View().SetEnabled("cmdClose", true);
+}
 
-void frmMain::ShowPrint() { View().SetVisible("cmdPrint", true); }
+void frmMain::ShowPrint() {
+  if (Attached()) View().SetVisible("cmdPrint", true);
+}
 
 void frmMain::cmdClose_Click() { View().Close(); }
 
