@@ -2,16 +2,34 @@
 
 namespace vorn::autoconfig {
 
-std::string ArgumentsAfterProgram(std::string_view commandLine) {
+namespace {
+
+// Where the arguments start: after the program's path (quoted up to the next quotation mark, or
+// else up to the first blank or tab) and the blanks and tabs after it.
+template <typename Char>
+std::size_t ArgumentsStart(std::basic_string_view<Char> commandLine) {
+  const Char quote = static_cast<Char>('"');
+  const Char blank = static_cast<Char>(' ');
+  const Char tab = static_cast<Char>('\t');
   std::size_t pos = 0;
-  if (!commandLine.empty() && commandLine[0] == '"') {
-    pos = commandLine.find('"', 1);
-    pos = pos == std::string_view::npos ? commandLine.size() : pos + 1;
+  if (!commandLine.empty() && commandLine[0] == quote) {
+    pos = commandLine.find(quote, 1);
+    pos = pos == std::basic_string_view<Char>::npos ? commandLine.size() : pos + 1;
   } else {
-    while (pos < commandLine.size() && commandLine[pos] != ' ' && commandLine[pos] != '\t') ++pos;
+    while (pos < commandLine.size() && commandLine[pos] != blank && commandLine[pos] != tab) ++pos;
   }
-  while (pos < commandLine.size() && (commandLine[pos] == ' ' || commandLine[pos] == '\t')) ++pos;
-  return std::string(commandLine.substr(pos));
+  while (pos < commandLine.size() && (commandLine[pos] == blank || commandLine[pos] == tab)) ++pos;
+  return pos;
+}
+
+}  // namespace
+
+std::string ArgumentsAfterProgram(std::string_view commandLine) {
+  return std::string(commandLine.substr(ArgumentsStart(commandLine)));
+}
+
+std::wstring ArgumentsAfterProgram(std::wstring_view commandLine) {
+  return std::wstring(commandLine.substr(ArgumentsStart(commandLine)));
 }
 
 }  // namespace vorn::autoconfig

@@ -6,8 +6,9 @@
 namespace vorn::autoconfig {
 
 std::string CommandLineArguments(int, const char* const*) {
-  // The raw text keeps the user's blanks and quotes, which argv would have reinterpreted.
-  return ArgumentsAfterProgram(WideToAnsi(::GetCommandLineW()));
+  // The raw text keeps the user's blanks and quotes, which argv would have reinterpreted. It
+  // is split as Windows splits it, and only the arguments are made ANSI.
+  return WideToAnsi(ArgumentsAfterProgram(std::wstring_view(::GetCommandLineW())));
 }
 
 }  // namespace vorn::autoconfig

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "common/wide_text.h"
+
 namespace vorn::autoconfig {
 namespace {
 
@@ -27,6 +31,14 @@ INSTANTIATE_TEST_SUITE_P(
                       CommandLineCase{"", ""}));
 
 #ifdef _WIN32
+// The command line is split where Windows splits it, before it is made ANSI: a character the
+// ANSI code page only has a look-alike for (a full-width quotation mark in a folder name) does
+// not end the program's path.
+TEST(CommandLineArgumentsWinTest, ALookAlikeInTheProgramPathDoesNotEndIt) {
+  const std::wstring line = L"\"C:\\Vorn\uFF02Setup\\Tesmo.exe\" /d";
+  EXPECT_EQ(WideToAnsi(ArgumentsAfterProgram(std::wstring_view(line))), "/d");
+}
+
 // The test program's own command line, as CTest started it.
 TEST(CommandLineArgumentsWinTest, ReadsTheProcesssOwnCommandLine) {
   std::string arguments = CommandLineArguments(0, nullptr);
