@@ -128,7 +128,13 @@ Section "Uninstall"
   Delete "$INSTDIR\Tesmo.exe"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
-  DeleteRegKey HKLM "${PRODUCT_KEY}"
-  DeleteRegKey HKLM "${SETTINGS_KEY}"
-  DeleteRegKey /ifempty HKLM "Software\VORN"
+  ; The entry and the remembered folder are this installation's only while they name its
+  ; folder: a later installation into another folder keeps its own.
+  ReadRegStr $0 HKLM "${SETTINGS_KEY}" "InstallDir"
+  ${If} $0 == "$INSTDIR"
+  ${OrIf} $0 == ""
+    DeleteRegKey HKLM "${PRODUCT_KEY}"
+    DeleteRegKey HKLM "${SETTINGS_KEY}"
+    DeleteRegKey /ifempty HKLM "Software\VORN"
+  ${EndIf}
 SectionEnd

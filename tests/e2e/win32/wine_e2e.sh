@@ -569,11 +569,22 @@ scenario_setup() {
   before=$(cd "$DRIVE" && find . -type f ! -ipath './vorn/print/kelvarin.exe' \
     ! -ipath './vorn/print/tesmo.exe' ! -ipath './vorn/print/uninstall.exe' -print0 |
     sort -z | xargs -0 -r sha256sum)
+  # A later installation into another folder takes the entry over; the first folder's
+  # uninstaller then leaves that entry alone.
+  we_start "$work" "$VORN_SETUP_EXE" /S /NOTESMO '/D=V:\VORN\Second'
+  e2e_check "setup into a second folder ends by itself" e2e_wait_exit "$PID" 60
+  e2e_check_equal "the entry names the second folder" 'V:\VORN\Second' \
+    "$(uninstall_value InstallLocation)"
   wine 'V:\VORN\Print\Uninstall.exe' /S >/dev/null 2>&1
   e2e_check "the uninstaller removes itself" wait_file_gone "$installed/Uninstall.exe" 60
   for f in Kelvarin.exe Tesmo.exe; do e2e_check "$f removed" test ! -e "$installed/$f"; done
   for f in actionlog.txt Printer.inp VORN.PRN; do e2e_check "$f kept" test -e "$installed/$f"; done
   e2e_check "the data files kept" cmp "$E2E_TMP/prog03.expected" "$DRIVE/vorn/Program 03/PROG03.DTA"
+  e2e_check_equal "the second installation's entry kept" 'V:\VORN\Second' \
+    "$(uninstall_value InstallLocation)"
+  wine 'V:\VORN\Second\Uninstall.exe' /S >/dev/null 2>&1
+  e2e_check "the second folder removed with its programs" \
+    wait_file_gone "$(dirname "$installed")/Second" 60
   e2e_check_equal "the uninstall entry removed" "" "$(uninstall_value DisplayName)"
   e2e_check_equal "everything else on the drive is as it was" "$before" \
     "$(cd "$DRIVE" && find . -type f -print0 | sort -z | xargs -0 -r sha256sum)"
