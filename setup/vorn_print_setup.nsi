@@ -26,6 +26,9 @@ OutFile "${OUT_FILE}"
 Icon "${ICON}"
 UninstallIcon "${ICON}"
 RequestExecutionLevel admin
+; A program file that cannot be replaced (Kelvarin running while setup upgrades) is never
+; skipped: the user may retry or abort, and a silent setup ends with a failure status.
+AllowSkipFiles off
 ShowInstDetails show
 ShowUninstDetails show
 BrandingText "VORN Print Utility ${VERSION}"

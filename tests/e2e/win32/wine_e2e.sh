@@ -553,6 +553,17 @@ scenario_setup() {
   e2e_check_equal "the action log in the installed folder" "$(e2e_expected_log 1)" \
     "$(e2e_log_messages "$installed/actionlog.txt")"
 
+  # Setup again while the installed Kelvarin runs: its program file cannot be replaced, and
+  # setup says so by its exit status instead of skipping the file.
+  we_start "$work" 'V:\VORN\Print\Kelvarin.exe'
+  local kelvarin_pid=$PID
+  we_wait 60 "Select Printer" || e2e_abort "the installed Kelvarin shows no dialog"
+  we_start "$work" "$VORN_SETUP_EXE" /S /NOTESMO '/D=V:\VORN\Print'
+  e2e_check "setup over a running Kelvarin ends by itself" e2e_wait_exit "$PID" 60
+  e2e_check "setup over a running Kelvarin reports the failure" test "$KV_STATUS" != 0
+  e2e_check "\"Select Printer\" closes on Cancel" we_press_and_gone $ID_CANCEL "Select Printer"
+  e2e_check "the installed Kelvarin ends" e2e_wait_exit "$kelvarin_pid" 60
+
   # Setup again over the installation (an upgrade or repair, Tesmo left out): the programs
   # are replaced, the log and the user's files stay.
   cp "$installed/actionlog.txt" "$E2E_TMP/actionlog.before"
