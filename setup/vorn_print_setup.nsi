@@ -127,8 +127,16 @@ FunctionEnd
 ; Removes exactly what setup installed. The action log, Printer.inp, print files and the VORN
 ; programs' data files stay; so does the folder while anything is left in it.
 Section "Uninstall"
+  ; A program that is running cannot be deleted: the uninstaller then stops before it removes
+  ; itself and the entry, so that it can be run again once the program has ended.
+  ClearErrors
   Delete "$INSTDIR\Kelvarin.exe"
   Delete "$INSTDIR\Tesmo.exe"
+  ${If} ${Errors}
+    MessageBox MB_OK|MB_ICONSTOP "Kelvarin.exe or Tesmo.exe in $INSTDIR is in use. Close it and \
+        remove the VORN Print Utility again." /SD IDOK
+    Abort
+  ${EndIf}
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
   ; The entry and the remembered folder are this installation's only while they name its

@@ -586,6 +586,18 @@ scenario_setup() {
   e2e_check "setup into a second folder ends by itself" e2e_wait_exit "$PID" 60
   e2e_check_equal "the entry names the second folder" 'V:\VORN\Second' \
     "$(uninstall_value InstallLocation)"
+  # Its uninstaller, run (in place, waited for) while its Kelvarin runs, stops with a failure
+  # status and keeps itself and the entry, so that it can be run again.
+  we_start "$work" 'V:\VORN\Second\Kelvarin.exe'
+  kelvarin_pid=$PID
+  we_wait 60 "Select Printer" || e2e_abort "the second Kelvarin shows no dialog"
+  wine 'V:\VORN\Second\Uninstall.exe' /S '_?=V:\VORN\Second' >/dev/null 2>&1
+  e2e_check "uninstalling over a running Kelvarin reports the failure" test $? != 0
+  e2e_check_equal "the entry kept while Kelvarin runs" 'V:\VORN\Second' \
+    "$(uninstall_value InstallLocation)"
+  e2e_check "its uninstaller kept" test -e "$(dirname "$installed")/Second/Uninstall.exe"
+  e2e_check "\"Select Printer\" closes on Cancel" we_press_and_gone $ID_CANCEL "Select Printer"
+  e2e_check "the second Kelvarin ends" e2e_wait_exit "$kelvarin_pid" 60
   wine 'V:\VORN\Print\Uninstall.exe' /S >/dev/null 2>&1
   e2e_check "the uninstaller removes itself" wait_file_gone "$installed/Uninstall.exe" 60
   for f in Kelvarin.exe Tesmo.exe; do e2e_check "$f removed" test ! -e "$installed/$f"; done
