@@ -59,4 +59,4 @@ wine cmd /c exit >/dev/null 2>&1
 
 vorn_build windows-cross
 cd "$VORN_REPO_ROOT"
-ctest --preset windows-cross
+ctest --preset windows-cross "$@"
