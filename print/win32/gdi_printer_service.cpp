@@ -17,6 +17,9 @@ constexpr int kMostFonts = 32767;
   throw RunError(ErrorNumber::kPrinterError, what);
 }
 
+// A printer's or font's name (code-page bytes) as an error description holds it: UTF-8.
+std::string Named(const std::string& ansi) { return WideToUtf8(AnsiToWide(ansi)); }
+
 int CALLBACK CollectFace(const LOGFONTW* font, const TEXTMETRICW* /*metrics*/, DWORD /*type*/,
                          LPARAM data) {
   auto& faces = *reinterpret_cast<std::vector<std::wstring>*>(data);
@@ -48,14 +51,14 @@ void GdiPrinterService::StartDocument() {
   const std::string name = CurrentPrinter();
   if (name.empty()) throw RunError(ErrorNumber::kNoPrinter, "No printer is selected");
   dc_ = CreateDCW(L"WINSPOOL", AnsiToWide(name).c_str(), nullptr, nullptr);
-  if (dc_ == nullptr) PrinterFailure("The printer " + name + " cannot be opened");
+  if (dc_ == nullptr) PrinterFailure("The printer " + Named(name) + " cannot be opened");
   DOCINFOW doc{};
   doc.cbSize = sizeof doc;
   doc.lpszDocName = kJobTitle;
   if (StartDocW(dc_, &doc) <= 0) {
     DeleteDC(dc_);
     dc_ = nullptr;
-    PrinterFailure("The printer " + name + " does not take the document");
+    PrinterFailure("The printer " + Named(name) + " does not take the document");
   }
   pageHeight_ = GetDeviceCaps(dc_, VERTRES);
   SetBkMode(dc_, TRANSPARENT);
@@ -114,7 +117,7 @@ void GdiPrinterService::ApplyFont() {
       CreateFontW(-static_cast<int>(std::lround(points_ * dpi / 72.0)), 0, 0, 0, FW_NORMAL, FALSE,
                   FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, AnsiToWide(faceName_).c_str());
-  if (font == nullptr) PrinterFailure("The font " + faceName_ + " cannot be made");
+  if (font == nullptr) PrinterFailure("The font " + Named(faceName_) + " cannot be made");
   HGDIOBJ previous = SelectObject(dc_, font);
   if (previousFont_ == nullptr) previousFont_ = previous;
   if (font_ != nullptr) DeleteObject(font_);
@@ -178,7 +181,7 @@ const std::vector<std::string>& GdiPrinterService::Fonts() {
   // The fonts of the current printer's device context; with no printer at all, the screen's.
   HDC dc = printer.empty() ? GetDC(nullptr)
                            : CreateDCW(L"WINSPOOL", AnsiToWide(printer).c_str(), nullptr, nullptr);
-  if (dc == nullptr) PrinterFailure("The printer " + printer + " cannot be opened");
+  if (dc == nullptr) PrinterFailure("The printer " + Named(printer) + " cannot be opened");
   LOGFONTW wanted{};
   wanted.lfCharSet = DEFAULT_CHARSET;
   std::vector<std::wstring> faces;

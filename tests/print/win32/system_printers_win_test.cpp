@@ -1,8 +1,7 @@
 // The spooler's answers on Windows: answers that grow between two calls, a spooler that fails,
 // and default printer names longer than a first guess.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
