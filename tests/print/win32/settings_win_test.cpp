@@ -1,7 +1,6 @@
 // Printer.inp on Windows: files carrying the attributes Windows keeps beside a file.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <fstream>
 #include <iterator>
@@ -38,8 +37,8 @@ TEST_P(SettingsAttributesTest, AreReadAndSavedAndKeepTheirAttributes) {
   std::ifstream in(path, std::ios::binary);
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   EXPECT_EQ(text, "one\r\nQueue A\r\nthree\r\nY\r\nN\r\nArial\r\n2\r\n7.25\r\n---\r\n***\r\n");
-  EXPECT_EQ(GetFileAttributesW(NativePath(path).c_str()) & (FILE_ATTRIBUTE_HIDDEN |
-                                                             FILE_ATTRIBUTE_SYSTEM),
+  EXPECT_EQ(GetFileAttributesW(NativePath(path).c_str()) &
+                (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
             GetParam().attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
   SetFileAttributesW(NativePath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
