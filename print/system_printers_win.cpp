@@ -7,6 +7,7 @@
 
 #include "common/wide_text.h"
 #include "print/spooler_answer_win.h"
+#include "print/spooler_names_win.h"
 #include "print/system_printers.h"
 
 namespace vorn::print {
@@ -21,15 +22,17 @@ std::string Text(const wchar_t* text) { return text != nullptr ? WideToAnsi(text
 constexpr std::size_t kFirstNameRoom = 512;
 constexpr std::size_t kMostNameRoom = 32768;
 
+// Local printers and the connections to print servers' printers.
+constexpr DWORD kInstalled = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+
 }  // namespace
 
 std::vector<PrinterInfo> SystemPrinters() {
-  const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
   DWORD count = 0;
   const std::vector<BYTE> buffer = SpoolerAnswer(
       [&count](BYTE* data, DWORD size, DWORD* needed) {
         count = 0;
-        return EnumPrintersW(flags, nullptr, 2, data, size, needed, &count);
+        return EnumPrintersW(kInstalled, nullptr, 2, data, size, needed, &count);
       },
       "Cannot list the printers");
   std::vector<PrinterInfo> printers;
@@ -41,19 +44,42 @@ std::vector<PrinterInfo> SystemPrinters() {
   return printers;
 }
 
-std::string SystemDefaultPrinter() {
+std::wstring SpoolerDefaultPrinter() {
   // Asked with room to spare from the start: the size the spooler gives back for an empty
   // buffer is not to be relied on for long names (a network printer's "\\server\share").
   std::vector<wchar_t> name(kFirstNameRoom);
   while (name.size() <= kMostNameRoom) {
     DWORD size = static_cast<DWORD>(name.size());
-    if (GetDefaultPrinterW(name.data(), &size)) return WideToAnsi(name.data());
+    if (GetDefaultPrinterW(name.data(), &size)) return name.data();
     const DWORD error = GetLastError();
     // A name cut short by a buffer too small may also read as a malformed entry.
     if (error != ERROR_INSUFFICIENT_BUFFER && error != ERROR_INVALID_NAME) return {};
     name.resize(std::max<std::size_t>(size, name.size() * 2));
   }
   return {};
+}
+
+std::string SystemDefaultPrinter() { return WideToAnsi(SpoolerDefaultPrinter()); }
+
+std::wstring SpoolerPrinterName(const std::string& ansiName) {
+  const std::wstring direct = AnsiToWide(ansiName);
+  std::vector<std::wstring> names;
+  // Level 4 holds the names alone and asks no print server.
+  DWORD count = 0;
+  const std::vector<BYTE> buffer = SpoolerAnswer(
+      [&count](BYTE* data, DWORD size, DWORD* needed) {
+        count = 0;
+        return EnumPrintersW(kInstalled, nullptr, 4, data, size, needed, &count);
+      },
+      "Cannot list the printers");
+  const auto* info = reinterpret_cast<const PRINTER_INFO_4W*>(buffer.data());
+  for (DWORD i = 0; i < count; ++i)
+    if (info[i].pPrinterName != nullptr) names.emplace_back(info[i].pPrinterName);
+  for (const std::wstring& name : names)
+    if (name == direct) return name;
+  for (const std::wstring& name : names)
+    if (!name.empty() && WideToAnsi(name) == ansiName) return name;
+  return direct;
 }
 
 }  // namespace vorn::print
