@@ -18,4 +18,7 @@ std::string WideToAnsi(std::wstring_view wide);
 // UTF-8 to wide characters; text that is not valid UTF-8 is taken as ANSI bytes instead.
 std::wstring Utf8ToWide(std::string_view utf8);
 
+// Wide characters to UTF-8, the encoding of messages and error descriptions.
+std::string WideToUtf8(std::wstring_view wide);
+
 }  // namespace vorn

@@ -36,6 +36,15 @@ std::string WideToAnsi(std::wstring_view wide) {
   return ansi;
 }
 
+std::string WideToUtf8(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int length = static_cast<int>(wide.size());
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, utf8.data(), n, nullptr, nullptr);
+  return utf8;
+}
+
 std::wstring Utf8ToWide(std::string_view utf8) {
   bool ok = false;
   std::wstring wide = ToWide(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, ok);

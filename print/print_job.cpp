@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <istream>
 
-#include "common/ansi_text.h"
+#include "common/code_page.h"
 #include "common/file_names.h"
 #include "common/line_reader.h"
 #include "common/regular_file.h"
@@ -28,7 +28,7 @@ std::string OneLine(std::string text) {
 void ReportFailure(KelvarinContext& ctx, int number, const std::string& description) {
   // The log holds code-page text; a description is the program's own (UTF-8) text.
   ctx.Log.Write("ERROR IN OutputPrinter ROUTINE: Error Number: " + std::to_string(number) +
-                " Error Desc: " + Utf8ToAnsi(OneLine(description)));
+                " Error Desc: " + Utf8ToCodePage(OneLine(description)));
   std::string phone = ctx.SupportPhone.empty() ? VORN_SUPPORT_PHONE : ctx.SupportPhone;
   ctx.Messages.Show(
       "There is a problem opening the Print File.  Please contact Orvalle at " + phone + ".",

@@ -2,9 +2,12 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "common/wide_text.h"
+#include "print/spooler_answer_win.h"
+#include "print/spooler_names_win.h"
 #include "print/system_printers.h"
 
 namespace vorn::print {
@@ -14,16 +17,26 @@ namespace {
 // The spooler's texts as the settings file holds names: ANSI bytes.
 std::string Text(const wchar_t* text) { return text != nullptr ? WideToAnsi(text) : std::string(); }
 
+// Room for the default printer's name, in characters: a first guess that fits nearly every
+// name, and the most ever asked for.
+constexpr std::size_t kFirstNameRoom = 512;
+constexpr std::size_t kMostNameRoom = 32768;
+
+// Local printers and the connections to print servers' printers.
+constexpr DWORD kInstalled = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+
 }  // namespace
 
 std::vector<PrinterInfo> SystemPrinters() {
-  const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
-  DWORD needed = 0, count = 0;
-  EnumPrintersW(flags, nullptr, 2, nullptr, 0, &needed, &count);
+  DWORD count = 0;
+  const std::vector<BYTE> buffer = SpoolerAnswer(
+      [&count](BYTE* data, DWORD size, DWORD* needed) {
+        count = 0;
+        return EnumPrintersW(kInstalled, nullptr, 2, data, size, needed, &count);
+      },
+      "Cannot list the printers");
   std::vector<PrinterInfo> printers;
-  if (needed == 0) return printers;
-  std::vector<BYTE> buffer(needed);
-  if (!EnumPrintersW(flags, nullptr, 2, buffer.data(), needed, &needed, &count)) return printers;
+  if (count == 0) return printers;
   const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
   for (DWORD i = 0; i < count; ++i)
     printers.push_back(
@@ -31,13 +44,42 @@ std::vector<PrinterInfo> SystemPrinters() {
   return printers;
 }
 
-std::string SystemDefaultPrinter() {
-  DWORD size = 0;
-  GetDefaultPrinterW(nullptr, &size);
-  if (size == 0) return {};
-  std::vector<wchar_t> name(size);
-  if (!GetDefaultPrinterW(name.data(), &size)) return {};
-  return WideToAnsi(name.data());
+std::wstring SpoolerDefaultPrinter() {
+  // Asked with room to spare from the start: the size the spooler gives back for an empty
+  // buffer is not to be relied on for long names (a network printer's "\\server\share").
+  std::vector<wchar_t> name(kFirstNameRoom);
+  while (name.size() <= kMostNameRoom) {
+    DWORD size = static_cast<DWORD>(name.size());
+    if (GetDefaultPrinterW(name.data(), &size)) return name.data();
+    const DWORD error = GetLastError();
+    // A name cut short by a buffer too small may also read as a malformed entry.
+    if (error != ERROR_INSUFFICIENT_BUFFER && error != ERROR_INVALID_NAME) return {};
+    name.resize(std::max<std::size_t>(size, name.size() * 2));
+  }
+  return {};
+}
+
+std::string SystemDefaultPrinter() { return WideToAnsi(SpoolerDefaultPrinter()); }
+
+std::wstring SpoolerPrinterName(const std::string& ansiName) {
+  const std::wstring direct = AnsiToWide(ansiName);
+  std::vector<std::wstring> names;
+  // Level 4 holds the names alone and asks no print server.
+  DWORD count = 0;
+  const std::vector<BYTE> buffer = SpoolerAnswer(
+      [&count](BYTE* data, DWORD size, DWORD* needed) {
+        count = 0;
+        return EnumPrintersW(kInstalled, nullptr, 4, data, size, needed, &count);
+      },
+      "Cannot list the printers");
+  const auto* info = reinterpret_cast<const PRINTER_INFO_4W*>(buffer.data());
+  for (DWORD i = 0; i < count; ++i)
+    if (info[i].pPrinterName != nullptr) names.emplace_back(info[i].pPrinterName);
+  for (const std::wstring& name : names)
+    if (name == direct) return name;
+  for (const std::wstring& name : names)
+    if (!name.empty() && WideToAnsi(name) == ansiName) return name;
+  return direct;
 }
 
 }  // namespace vorn::print

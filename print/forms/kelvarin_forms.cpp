@@ -5,6 +5,8 @@
 
 namespace vorn::print {
 
+KelvarinForms::~KelvarinForms() { controls_.Unload(); }
+
 void KelvarinForms::ShowProgress() { host_.ShowModeless(controls_); }
 
 void KelvarinForms::RunPrinterChoice(KelvarinContext& ctx) {

@@ -11,6 +11,9 @@ namespace vorn::print {
 class KelvarinForms final : public KelvarinWindows {
  public:
   explicit KelvarinForms(forms::FormHost& host) : host_(host) {}
+  // A run that ends early (an error between the progress window and its closing) closes the
+  // window with its form, while the host that shows it is still there.
+  ~KelvarinForms() override;
   KelvarinForms(const KelvarinForms&) = delete;
   KelvarinForms& operator=(const KelvarinForms&) = delete;
 

@@ -5,6 +5,7 @@
 
 #include "common/run_error.h"
 #include "common/wide_text.h"
+#include "print/spooler_names_win.h"
 #include "print/system_printers.h"
 
 namespace vorn::print {
@@ -16,6 +17,9 @@ constexpr int kMostFonts = 32767;
 [[noreturn]] void PrinterFailure(const std::string& what) {
   throw RunError(ErrorNumber::kPrinterError, what);
 }
+
+// A printer's or font's name (code-page bytes) as an error description holds it: UTF-8.
+std::string Named(const std::string& ansi) { return WideToUtf8(AnsiToWide(ansi)); }
 
 int CALLBACK CollectFace(const LOGFONTW* font, const TEXTMETRICW* /*metrics*/, DWORD /*type*/,
                          LPARAM data) {
@@ -40,22 +44,22 @@ void GdiPrinterService::SelectPrinter(const PrinterInfo& printer) {
   selected_ = printer.DeviceName;
 }
 
-std::string GdiPrinterService::CurrentPrinter() const {
-  return selected_.empty() ? SystemDefaultPrinter() : selected_;
+std::wstring GdiPrinterService::CurrentPrinter() const {
+  return selected_.empty() ? SpoolerDefaultPrinter() : SpoolerPrinterName(selected_);
 }
 
 void GdiPrinterService::StartDocument() {
-  const std::string name = CurrentPrinter();
+  const std::wstring name = CurrentPrinter();
   if (name.empty()) throw RunError(ErrorNumber::kNoPrinter, "No printer is selected");
-  dc_ = CreateDCW(L"WINSPOOL", AnsiToWide(name).c_str(), nullptr, nullptr);
-  if (dc_ == nullptr) PrinterFailure("The printer " + name + " cannot be opened");
+  dc_ = CreateDCW(L"WINSPOOL", name.c_str(), nullptr, nullptr);
+  if (dc_ == nullptr) PrinterFailure("The printer " + WideToUtf8(name) + " cannot be opened");
   DOCINFOW doc{};
   doc.cbSize = sizeof doc;
   doc.lpszDocName = kJobTitle;
   if (StartDocW(dc_, &doc) <= 0) {
     DeleteDC(dc_);
     dc_ = nullptr;
-    PrinterFailure("The printer " + name + " does not take the document");
+    PrinterFailure("The printer " + WideToUtf8(name) + " does not take the document");
   }
   pageHeight_ = GetDeviceCaps(dc_, VERTRES);
   SetBkMode(dc_, TRANSPARENT);
@@ -114,7 +118,7 @@ void GdiPrinterService::ApplyFont() {
       CreateFontW(-static_cast<int>(std::lround(points_ * dpi / 72.0)), 0, 0, 0, FW_NORMAL, FALSE,
                   FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                   DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, AnsiToWide(faceName_).c_str());
-  if (font == nullptr) PrinterFailure("The font " + faceName_ + " cannot be made");
+  if (font == nullptr) PrinterFailure("The font " + Named(faceName_) + " cannot be made");
   HGDIOBJ previous = SelectObject(dc_, font);
   if (previousFont_ == nullptr) previousFont_ = previous;
   if (font_ != nullptr) DeleteObject(font_);
@@ -174,11 +178,11 @@ void GdiPrinterService::Abandon() {
 const std::vector<std::string>& GdiPrinterService::Fonts() {
   // Listed once for each printer selected; the default printer stays the same during a run.
   if (fontsLoaded_ && fontsOf_ == selected_) return fonts_;
-  const std::string printer = CurrentPrinter();
+  const std::wstring printer = CurrentPrinter();
   // The fonts of the current printer's device context; with no printer at all, the screen's.
-  HDC dc = printer.empty() ? GetDC(nullptr)
-                           : CreateDCW(L"WINSPOOL", AnsiToWide(printer).c_str(), nullptr, nullptr);
-  if (dc == nullptr) PrinterFailure("The printer " + printer + " cannot be opened");
+  HDC dc =
+      printer.empty() ? GetDC(nullptr) : CreateDCW(L"WINSPOOL", printer.c_str(), nullptr, nullptr);
+  if (dc == nullptr) PrinterFailure("The printer " + WideToUtf8(printer) + " cannot be opened");
   LOGFONTW wanted{};
   wanted.lfCharSet = DEFAULT_CHARSET;
   std::vector<std::wstring> faces;

@@ -37,8 +37,9 @@ class GdiPrinterService final : public PrinterService {
   static constexpr const wchar_t* kJobTitle = L"VORN Quote";
 
  private:
-  // The current printer: the selected one, else the system's default (empty: none).
-  std::string CurrentPrinter() const;
+  // The current printer by its spooler name: the selected one, else the system's default
+  // (empty: none).
+  std::wstring CurrentPrinter() const;
   void StartDocument();
   void StartPage();
   void EndPage();

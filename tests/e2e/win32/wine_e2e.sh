@@ -322,6 +322,33 @@ scenario_invalid_copies() {
     "$(e2e_lines "$work/Printer.inp")"
 }
 
+# A queue that refuses jobs: OK, the job fails when the document ends, the message box of the
+# print job appears over the progress window; error 482 is logged and the print file kept.
+scenario_rejected() {
+  local queue=we-rejected-$SUFFIX app work
+  prepare_run
+  cp "$work/VORN.PRN" "$work.original"
+  cups_reject "$queue"
+  start_kelvarin "$app" "$work" "$queue" rejected
+  e2e_check "\"Select Printer\" closes on OK" we_press_and_gone $ID_OK "Select Printer"
+  we_answer_box Kelvarin "$MSG_PRINT_FILE" $ID_BOX_OK rejected-message
+  e2e_check "kelvarin ends" e2e_wait_exit "$PID" 60
+  e2e_check_equal "exit status" 0 "$KV_STATUS"
+  e2e_check "the progress window is gone" we_wait_gone 10 "Printing Quote"
+  e2e_check "the print file is kept unchanged" cmp -s "$work.original" "$work/VORN.PRN"
+  sleep 1
+  e2e_check_equal "nothing printed" 0 "$(cups_captured_count "$queue")"
+  e2e_check_equal "the log up to the failure" \
+    "$(printf '%s\n' "STARTING PRINTER OUTPUT" "PRINTER FOUND" "STARTING PRINTOUT COPY 1" \
+      "PRINT FILE OPENED" "ABOUT TO CLOSE PRINT FILE" "PRINT FILE CLOSED" \
+      "SENDING OUTPUT TO PRINTER")" "$(e2e_log_messages "$app/actionlog.txt" | head -n -1)"
+  e2e_check "the log ends with error 482" grep -q \
+    "^ERROR IN OutputPrinter ROUTINE: Error Number: 482 Error Desc: ." \
+    <(e2e_log_messages "$app/actionlog.txt" | tail -n 1)
+  e2e_check_equal "Printer.inp saved" "$(expected_settings "$queue" "Courier New" 1)" \
+    "$(e2e_lines "$work/Printer.inp")"
+}
+
 # The second printer picked from the list with the keyboard, two copies typed, OK.
 scenario_pick_printer() {
   local first=we-pick-1-$SUFFIX second=we-pick-2-$SUFFIX app work i
@@ -615,7 +642,7 @@ scenario_setup() {
 
 we_setup
 case $SCENARIO in
-  ok | cancel | invalid_copies | pick_printer | new_font | tesmo_run | tesmo_print | setup)
+  ok | cancel | invalid_copies | pick_printer | rejected | new_font | tesmo_run | tesmo_print | setup)
     "scenario_$SCENARIO" ;;
   *) echo "unknown scenario $SCENARIO" >&2; exit 2 ;;
 esac

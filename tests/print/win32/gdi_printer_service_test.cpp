@@ -12,6 +12,7 @@
 #include <string>
 
 #include "common/run_error.h"
+#include "common/wide_text.h"
 
 namespace vorn::print {
 namespace {
@@ -71,6 +72,58 @@ TEST_P(GdiPrinterServiceFailureTest, FailsWithItsNumberOrNotAtAll) {
 }
 
 const PrinterInfo kMissing{"vorn-no-such-queue", "", ""};
+
+// The name as the program's texts carry it (UTF-8), from its code-page bytes.
+std::string Utf8Of(const std::string& ansi) {
+  const std::wstring wide = AnsiToWide(ansi);
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                    0, nullptr, nullptr);
+  std::string utf8(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n,
+                      nullptr, nullptr);
+  return utf8;
+}
+
+// A failure's description is UTF-8 like every other, so that the log and the message name the
+// printer and the font as the user sees them, also when the name is not ASCII.
+struct NamedFailure {
+  const char* name;
+  std::function<void(GdiPrinterService&)> action;
+  std::string named;  // code-page bytes the description must name
+};
+
+class GdiPrinterServiceDescriptionTest : public ::testing::TestWithParam<NamedFailure> {};
+
+TEST_P(GdiPrinterServiceDescriptionTest, NamesThePrinterInUtf8) {
+  GdiPrinterService printers;
+  const NamedFailure& c = GetParam();
+  try {
+    c.action(printers);
+    FAIL() << "no error";
+  } catch (const RunError& error) {
+    EXPECT_EQ(error.Number(), 482);
+    EXPECT_NE(error.Description().find(Utf8Of(c.named)), std::string::npos) << error.Description();
+  }
+}
+
+const std::string kBureau = "B\xfcro-Drucker \xa7 3";  // "Büro-Drucker § 3" in code page 1252
+
+INSTANTIATE_TEST_SUITE_P(Cases, GdiPrinterServiceDescriptionTest,
+                         ::testing::Values(NamedFailure{"Printing",
+                                                        [](GdiPrinterService& p) {
+                                                          p.SelectPrinter({kBureau, "", ""});
+                                                          p.PrintText("", false);
+                                                        },
+                                                        kBureau},
+                                           NamedFailure{"ListingFonts",
+                                                        [](GdiPrinterService& p) {
+                                                          p.SelectPrinter({kBureau, "", ""});
+                                                          p.FontCount();
+                                                        },
+                                                        kBureau}),
+                         [](const ::testing::TestParamInfo<NamedFailure>& info) {
+                           return info.param.name;
+                         });
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, GdiPrinterServiceFailureTest,

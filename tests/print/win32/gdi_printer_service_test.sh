@@ -154,6 +154,19 @@ case $CASE in
     check_equal "in the font asked for" yes \
       "$(pdffonts "${pdfs[0]}" | grep -q LiberationSerif && echo yes || echo no)"
     ;;
+  name_outside_code_page)
+    # A queue whose name holds letters the ANSI code page (1252) lacks: the program knows it by
+    # its code-page name ("L" for "Ł"), and the job still reaches that queue.
+    QUEUE="gdi-Łódź-$$"
+    cups_add_capture_queue "$QUEUE" >/dev/null || { echo "no queue $QUEUE" >&2; exit 1; }
+    write_print_file "QUOTE FOR LODZ" "END"
+    print_job 1
+    check_equal "no message" "" "$(grep '^MESSAGE' <<<"$OUT")"
+    mapfile -t pdfs < <(captured_pdfs 1)
+    check_equal "the text" "QUOTE FOR LODZ" "$(page_text "${pdfs[0]}" 1)"
+    check_job_count 1
+    check_printed
+    ;;
   rejected)
     # A queue that refuses jobs: Wine reports it only when the document ends. Error 482 is
     # logged, the message shown, and the print file kept.

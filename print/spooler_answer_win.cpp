@@ -1,0 +1,29 @@
+#include "print/spooler_answer_win.h"
+
+#include "common/run_error.h"
+
+namespace vorn::print {
+
+namespace {
+
+// Printers added one after another while the list is read make it grow a few times at most.
+constexpr int kMostAttempts = 10;
+
+}  // namespace
+
+std::vector<BYTE> SpoolerAnswer(const SpoolerQuery& query, const std::string& what) {
+  std::vector<BYTE> buffer;
+  for (int attempt = 0; attempt < kMostAttempts; ++attempt) {
+    DWORD needed = 0;
+    if (query(buffer.empty() ? nullptr : buffer.data(), static_cast<DWORD>(buffer.size()), &needed))
+      return buffer;
+    const DWORD error = GetLastError();
+    if (error != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size())
+      throw RunError(ErrorNumber::kPrinterError,
+                     SystemError(static_cast<int>(error), what).Description());
+    buffer.resize(needed);
+  }
+  throw RunError(ErrorNumber::kPrinterError, what + ": the list kept changing while it was read");
+}
+
+}  // namespace vorn::print
