@@ -3,6 +3,7 @@
 #include <winspool.h>
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 #include "common/wide_text.h"
@@ -22,19 +23,23 @@ std::string Text(const wchar_t* text) { return text != nullptr ? WideToAnsi(text
 constexpr std::size_t kFirstNameRoom = 512;
 constexpr std::size_t kMostNameRoom = 32768;
 
-// Local printers and the connections to print servers' printers.
-constexpr DWORD kInstalled = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+// The installed printers, local ones and connections to print servers' printers, as
+// PRINTER_INFO_<level> records: the spooler's whole answer and how many records it holds.
+std::vector<BYTE> InstalledPrinters(DWORD level, DWORD& count) {
+  return SpoolerAnswer(
+      [level, &count](BYTE* data, DWORD size, DWORD* needed) {
+        count = 0;
+        return EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, level, data,
+                             size, needed, &count);
+      },
+      "Cannot list the printers");
+}
 
 }  // namespace
 
 std::vector<PrinterInfo> SystemPrinters() {
   DWORD count = 0;
-  const std::vector<BYTE> buffer = SpoolerAnswer(
-      [&count](BYTE* data, DWORD size, DWORD* needed) {
-        count = 0;
-        return EnumPrintersW(kInstalled, nullptr, 2, data, size, needed, &count);
-      },
-      "Cannot list the printers");
+  const std::vector<BYTE> buffer = InstalledPrinters(2, count);
   std::vector<PrinterInfo> printers;
   if (count == 0) return printers;
   const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
@@ -63,22 +68,17 @@ std::string SystemDefaultPrinter() { return WideToAnsi(SpoolerDefaultPrinter());
 
 std::wstring SpoolerPrinterName(const std::string& ansiName) {
   const std::wstring direct = AnsiToWide(ansiName);
-  std::vector<std::wstring> names;
   // Level 4 holds the names alone and asks no print server.
   DWORD count = 0;
-  const std::vector<BYTE> buffer = SpoolerAnswer(
-      [&count](BYTE* data, DWORD size, DWORD* needed) {
-        count = 0;
-        return EnumPrintersW(kInstalled, nullptr, 4, data, size, needed, &count);
-      },
-      "Cannot list the printers");
+  const std::vector<BYTE> buffer = InstalledPrinters(4, count);
   const auto* info = reinterpret_cast<const PRINTER_INFO_4W*>(buffer.data());
+  const auto name = [info](DWORD i) {
+    return std::wstring_view(info[i].pPrinterName != nullptr ? info[i].pPrinterName : L"");
+  };
   for (DWORD i = 0; i < count; ++i)
-    if (info[i].pPrinterName != nullptr) names.emplace_back(info[i].pPrinterName);
-  for (const std::wstring& name : names)
-    if (name == direct) return name;
-  for (const std::wstring& name : names)
-    if (!name.empty() && WideToAnsi(name) == ansiName) return name;
+    if (name(i) == direct) return direct;
+  for (DWORD i = 0; i < count; ++i)
+    if (!name(i).empty() && WideToAnsi(name(i)) == ansiName) return std::wstring(name(i));
   return direct;
 }
 
