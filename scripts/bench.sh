@@ -205,7 +205,7 @@ vorn_log "Windows start-up: $STARTUP_RUNS runs each under Wine"
 # Beside the bare dialog, the same dialog shown after one question to the spooler: loading the
 # spooler's library has Wine bring its printer list up to date, which every printing program
 # pays before its first window. And Kelvarin's two windows built from the same layout tables by
-# the system's dialog manager after the same question to the spooler, without Kelvarin's code:
+# the system's dialog manager after the same question to the spooler, without Kelvarin's form kit:
 # what is left between it and Kelvarin is Kelvarin's own start.
 MINIMAL_EXE=$WINBUILD/bench/win32/bench_minimal_win32_dialog.exe
 SPOOLER_EXE=$WINBUILD/bench/win32/bench_minimal_spooler_dialog.exe

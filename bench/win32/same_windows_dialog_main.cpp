@@ -1,5 +1,5 @@
 // A reference for Kelvarin.exe's start-up under Wine that does the same Win32 work without
-// Kelvarin's code: it asks the spooler for its printers, shows the progress window modeless,
+// Kelvarin's start or form kit: it asks the spooler for its printers, shows the progress window modeless,
 // then the printer dialog modally, both from in-memory dialog templates built from Kelvarin's
 // layout tables (same captions, control kinds, count, places and fonts), and fills the dialog
 // as Kelvarin does before it shows. What is left between the two is the cost of Kelvarin's
@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/win32/dialog_template.h"
 #include "common/forms/form_layout.h"
 #include "common/wide_text.h"
+#include "gui/win32/classic_font.h"
 #include "print/forms/frm_controls.h"
 #include "print/forms/frm_printer_choice.h"
 
@@ -29,15 +31,6 @@ constexpr double kBaseY = 13.0;
 
 short UnitsX(int pixels) { return static_cast<short>(std::lround(pixels * 4 / kBaseX)); }
 short UnitsY(int pixels) { return static_cast<short>(std::lround(pixels * 8 / kBaseY)); }
-
-void Word(std::vector<WORD>& t, WORD value) { t.push_back(value); }
-void Text(std::vector<WORD>& t, const std::wstring& text) {
-  t.insert(t.end(), text.begin(), text.end());
-  t.push_back(0);
-}
-void Align(std::vector<WORD>& t) {
-  if (t.size() % 2 != 0) t.push_back(0);
-}
 
 // The system class and style a control of this kind is built from.
 std::pair<WORD, DWORD> ClassAndStyle(const ControlLayout& control) {
@@ -59,53 +52,27 @@ std::pair<WORD, DWORD> ClassAndStyle(const ControlLayout& control) {
   return {0x0082, 0};
 }
 
-std::vector<WORD> Template(const FormLayout& form) {
-  std::vector<WORD> t;
-  const DLGTEMPLATE dialog{DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | DS_MODALFRAME,
-                           0,
-                           static_cast<WORD>(form.Controls.size()),
-                           0,
-                           0,
-                           UnitsX(vorn::forms::TwipsToPixels(form.ClientWidth)),
-                           UnitsY(vorn::forms::TwipsToPixels(form.ClientHeight))};
-  const auto* words = reinterpret_cast<const WORD*>(&dialog);
-  t.insert(t.end(), words, words + sizeof dialog / sizeof(WORD));
-  Word(t, 0);  // no menu
-  Word(t, 0);  // the standard dialog class
-  Text(t, vorn::AnsiToWide(form.Caption));
-  Word(t, 8);
-  Text(t, L"MS Sans Serif");
+DialogTemplate Template(const FormLayout& form) {
+  DialogTemplate dialog(DS_CENTER | WS_POPUP | WS_CAPTION | DS_MODALFRAME,
+                        UnitsX(vorn::forms::TwipsToPixels(form.ClientWidth)),
+                        UnitsY(vorn::forms::TwipsToPixels(form.ClientHeight)),
+                        vorn::AnsiToWide(form.Caption), 8, L"MS Sans Serif");
   for (const ControlLayout& control : form.Controls) {
     const vorn::forms::Rect r = vorn::forms::ClientPixels(form, control);
     const auto [cls, style] = ClassAndStyle(control);
     const int height = control.Kind == ControlKind::kComboBox ? r.Height + 160 : r.Height;
-    Align(t);
-    const DLGITEMTEMPLATE item{style | WS_CHILD | WS_VISIBLE,
-                               0,
-                               UnitsX(r.Left),
-                               UnitsY(r.Top),
-                               UnitsX(r.Width),
-                               UnitsY(height),
-                               static_cast<WORD>(kFirstId + (&control - form.Controls.data()))};
-    const auto* item_words = reinterpret_cast<const WORD*>(&item);
-    t.insert(t.end(), item_words, item_words + sizeof item / sizeof(WORD));
-    Word(t, 0xFFFF);
-    Word(t, cls);
-    Text(t, vorn::AnsiToWide(control.Caption));
-    Word(t, 0);
+    dialog.AddItem(style, UnitsX(r.Left), UnitsY(r.Top), UnitsX(r.Width), UnitsY(height),
+                   static_cast<WORD>(kFirstId + (&control - form.Controls.data())), cls,
+                   vorn::AnsiToWide(control.Caption));
   }
-  return t;
+  return dialog;
 }
 
 // Gives the controls with a font of their own that font, as the program does.
 void ApplyFonts(HWND dialog, const FormLayout& form) {
   for (const ControlLayout& control : form.Controls) {
     if (control.Font.Face == nullptr) continue;
-    const int height = -static_cast<int>(std::lround(control.Font.Points * 96 / 72.0));
-    HFONT font =
-        CreateFontW(height, 0, 0, 0, control.Font.Bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                    DEFAULT_PITCH | FF_SWISS, vorn::AnsiToWide(control.Font.Face).c_str());
+    HFONT font = vorn::win32::CreateControlFont(control.Font, 96);
     SendDlgItemMessageW(dialog, kFirstId + static_cast<int>(&control - form.Controls.data()),
                         WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
@@ -165,13 +132,11 @@ INT_PTR CALLBACK ChoiceProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  const std::vector<WORD> progress = Template(vorn::print::frmControls::kLayout);
-  HWND shown = CreateDialogIndirectParamW(
-      instance, reinterpret_cast<const DLGTEMPLATE*>(progress.data()), nullptr, &ProgressProc, 0);
+  const DialogTemplate progress = Template(vorn::print::frmControls::kLayout);
+  HWND shown = CreateDialogIndirectParamW(instance, progress.Get(), nullptr, &ProgressProc, 0);
   if (shown == nullptr) return 1;
   ShowWindow(shown, SW_SHOWNORMAL);
   UpdateWindow(shown);
-  const std::vector<WORD> choice = Template(vorn::print::frmPrinterChoice::kLayout);
-  return static_cast<int>(DialogBoxIndirectParamW(
-      instance, reinterpret_cast<const DLGTEMPLATE*>(choice.data()), nullptr, &ChoiceProc, 0));
+  const DialogTemplate choice = Template(vorn::print::frmPrinterChoice::kLayout);
+  return static_cast<int>(DialogBoxIndirectParamW(instance, choice.Get(), nullptr, &ChoiceProc, 0));
 }
