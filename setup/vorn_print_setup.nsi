@@ -428,6 +428,8 @@ Section "VORN Print Utility" SecMain
     FileWrite $0 "$\r$\n"
     FileWrite $0 "Printed by Kelvarin through Print Test Page on $4-$3-$2.$\r$\n"
     FileWrite $0 "VORN quotes print on this printer in the font chosen for them.$\r$\n"
+    ; Kelvarin reads the last line of a print file but never prints it.
+    FileWrite $0 "$\r$\n"
     FileClose $0
     StrCpy $0 "$INSTDIR" 1
     DetailPrint "Configuring the VORN programs on drive $0:"

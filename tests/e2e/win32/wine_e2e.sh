@@ -30,6 +30,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../e2e_lib.sh"
 PHONE=${VORN_SUPPORT_PHONE:-(555) 010-0000}
 MSG_PRINT_FILE="There is a problem opening the Print File.  Please contact Orvalle at $PHONE."
 MSG_INVALID="Some of your choices were omitted or are invalid.  Please correct or cancel."
+MSG_TESMO_LATER="To use this auto configuration utility later, you must reinstall the Print Utility."
 MSG_CONFIRM='This utility will now automatically configure your Vorn programs.\n\nAll Vorn programs should be closed prior to clicking the "OK" button. If you wish to manually configure each Vorn program installed, click cancel.'
 
 # Control ids: 100 + the control's place in its form's layout table.
@@ -604,7 +605,7 @@ scenario_setup() {
   installed=$(find "$DRIVE" -maxdepth 2 -type d -ipath "$DRIVE/vorn/print" | head -n 1)
   [[ -n $installed ]] || e2e_abort "no V:\VORN\Print folder"
   e2e_check_equal "setup installs nothing else" \
-    "Kelvarin.exe TestPage Tesmo.exe $UNINSTALLER actionlog.txt" "$(folder_names "$installed")"
+    "Kelvarin.exe Tesmo.exe TestPage $UNINSTALLER actionlog.txt" "$(folder_names "$installed")"
   e2e_check "the action log made empty" test -f "$installed/actionlog.txt" -a ! -s "$installed/actionlog.txt"
   for f in Kelvarin.exe Tesmo.exe; do
     e2e_check "$f installed byte for byte" cmp -s "$BIN_DIR/$f" "$installed/$f"
@@ -696,6 +697,7 @@ scenario_setup() {
   e2e_check_equal "the entry kept while Tesmo runs" 'V:\VORN\Second' \
     "$(uninstall_value InstallLocation)"
   e2e_check "Tesmo's question closes on Cancel" we_press_and_gone $ID_BOX_CANCEL Tesmo
+  we_answer_box Tesmo "$MSG_TESMO_LATER" $ID_BOX_OK setup-tesmo-later
   e2e_check "the second Tesmo ends" e2e_wait_exit "$tesmo_pid" 60
 
   # The uninstaller (silent) removes exactly what setup installed, the test page's folder with
@@ -728,7 +730,8 @@ scenario_setup_test_page() {
   work=$(e2e_temp_dir cwd)
   make_vorn_drive
   use_icacls_recorder
-  folder=$DRIVE/VORN/Page
+  # Wine finds the folder \VORN\ of the path in the drive's "vorn".
+  folder=$DRIVE/vorn/Page
   jobs=$(cups_captured_count "$queue")
   date=$(date +%F)
   we_start "$work" "$VORN_SETUP_EXE" /S '/D=V:\VORN\Page'
