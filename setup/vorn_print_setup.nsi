@@ -75,6 +75,7 @@ UninstPage instfiles
 Var RunTesmo
 Var Locked
 Var Upgrade
+Var LogOpen
 
 ; Shows TEXT in the details list and appends it, time-stamped, to the setup log.
 !macro VORN_LOG_FUNCTION PREFIX
@@ -260,14 +261,14 @@ FunctionEnd
   ${EndIf}
 !macroend
 
-; Runs the system's icacls with ARGS and clears $Locked unless it succeeds.
-!macro ICACLS ARGS
-  ${If} $Locked == 1
+; Runs the system's icacls with ARGS while FLAG is 1, and clears FLAG unless it succeeds.
+!macro ICACLS FLAG ARGS
+  ${If} ${FLAG} == 1
     nsExec::ExecToLog `"$SYSDIR\icacls.exe" ${ARGS}`
     Pop $0
     ${If} $0 != 0
       !insertmacro LOG `icacls ${ARGS} ended with status $0`
-      StrCpy $Locked 0
+      StrCpy ${FLAG} 0
     ${EndIf}
   ${EndIf}
 !macroend
@@ -358,9 +359,9 @@ Section "VORN Print Utility" SecMain
   ; that no one who made a file there can give himself the rights back.
   CreateDirectory "$INSTDIR"
   StrCpy $Locked 1
-  !insertmacro ICACLS '"$INSTDIR" /reset /T'
-  !insertmacro ICACLS '"$INSTDIR" /inheritance:r /grant:r ${FOLDER_RIGHTS}'
-  !insertmacro ICACLS '"$INSTDIR" /setowner ${SID_ADMINS} /T'
+  !insertmacro ICACLS $Locked '"$INSTDIR" /reset /T'
+  !insertmacro ICACLS $Locked '"$INSTDIR" /inheritance:r /grant:r ${FOLDER_RIGHTS}'
+  !insertmacro ICACLS $Locked '"$INSTDIR" /setowner ${SID_ADMINS} /T'
   ${If} $Locked != 1
     !insertmacro LOG "The rights of $INSTDIR could not be set: any user can replace the \
         programs in it."
@@ -376,25 +377,34 @@ Section "VORN Print Utility" SecMain
   ; Whatever appeared while the folder was still open is refused now that it is closed.
   !insertmacro REFUSE_FOREIGN_FILES
 
-  ; An upgrade or repair replaces the programs; the action log, Printer.inp and print files
-  ; beside them are never touched.
-  SetOutPath "$INSTDIR"
-  SetOverwrite on
-  File "${BIN_DIR}\Kelvarin.exe"
-  File "${BIN_DIR}\Tesmo.exe"
   ; Kelvarin appends to its action log beside itself for whoever prints: every user may
   ; change this one file. It is made empty when missing, and never truncated.
   FileOpen $0 "$INSTDIR\actionlog.txt" a
   FileClose $0
-  !insertmacro ICACLS '"$INSTDIR\actionlog.txt" /grant:r ${SID_USERS}:M'
-  ${If} $Locked != 1
-  ${AndIf} ${Silent}
-    !insertmacro LOG "Setup stopped: the rights of actionlog.txt could not be set."
-    !insertmacro STOP
+  ${If} $Locked == 1
+    StrCpy $LogOpen 1
+    !insertmacro ICACLS $LogOpen '"$INSTDIR\actionlog.txt" /grant:r ${SID_USERS}:M'
+    ${If} $LogOpen != 1
+      !insertmacro LOG "Users cannot add to $INSTDIR\actionlog.txt: its rights could not be set."
+      MessageBox MB_OKCANCEL|MB_ICONEXCLAMATION|MB_DEFBUTTON2 "Setup could not let users add \
+          to $INSTDIR\actionlog.txt: Kelvarin will log only what administrators print.$\n$\n\
+          Click OK to install all the same, or Cancel to stop." /SD IDCANCEL IDOK log_closed
+      !insertmacro STOP
+      log_closed:
+    ${EndIf}
   ${EndIf}
 
-  ; Written afresh before the old one goes, so that an uninstaller is always there. A file of
-  ; that name is replaced whole, never written into.
+  ; An upgrade or repair replaces the programs; the action log, Printer.inp and print files
+  ; beside them are never touched. Each program file is made anew, with the folder's rights,
+  ; never written into: one made while the folder was still open could keep rights of its own.
+  SetOutPath "$INSTDIR"
+  SetOverwrite on
+  Delete "$INSTDIR\Kelvarin.exe"
+  File "${BIN_DIR}\Kelvarin.exe"
+  Delete "$INSTDIR\Tesmo.exe"
+  File "${BIN_DIR}\Tesmo.exe"
+
+  ; Written afresh before the old one goes, so that an uninstaller is always there.
   Delete "$INSTDIR\${UNINSTALLER}"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
   ${If} $Upgrade == 1

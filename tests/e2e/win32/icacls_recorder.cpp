@@ -3,6 +3,7 @@
 //   VORN_ICACLS_RECORD   file that gets one UTF-8 line per call: the arguments after the
 //                        program's name, exactly as on the command line
 //   VORN_ICACLS_STATUS   exit status (0 when unset)
+//   VORN_ICACLS_FAIL_ON  when set, that status only for calls whose arguments hold this text
 // Setup runs it with its own environment, which Wine passes on from the test.
 #include <windows.h>
 
@@ -36,9 +37,9 @@ std::wstring Arguments(const wchar_t* line) {
 }  // namespace
 
 int wmain() {
+  const std::wstring args = Arguments(GetCommandLineW());
   const std::wstring record = Variable(L"VORN_ICACLS_RECORD");
   if (!record.empty()) {
-    const std::wstring args = Arguments(GetCommandLineW());
     const int n = WideCharToMultiByte(CP_UTF8, 0, args.data(), static_cast<int>(args.size()),
                                       nullptr, 0, nullptr, nullptr);
     std::string line(static_cast<std::size_t>(n), '\0');
@@ -51,5 +52,7 @@ int wmain() {
     std::fclose(file);
   }
   const std::wstring status = Variable(L"VORN_ICACLS_STATUS");
-  return status.empty() ? 0 : static_cast<int>(std::wcstol(status.c_str(), nullptr, 10));
+  const std::wstring fail_on = Variable(L"VORN_ICACLS_FAIL_ON");
+  if (status.empty() || (!fail_on.empty() && args.find(fail_on) == std::wstring::npos)) return 0;
+  return static_cast<int>(std::wcstol(status.c_str(), nullptr, 10));
 }

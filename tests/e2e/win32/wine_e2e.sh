@@ -690,8 +690,11 @@ scenario_setup() {
   we_start "$work" 'V:\VORN\Second\Tesmo.exe' /v
   local tesmo_pid=$PID
   we_wait 60 Tesmo || e2e_abort "the second Tesmo asks nothing"
+  clear_records
   wine "V:\\VORN\\Second\\$UNINSTALLER" /S '_?=V:\VORN\Second' >/dev/null 2>&1
   e2e_check "uninstalling while Tesmo runs reports the failure" test $? != 0
+  e2e_check_equal "the uninstaller's log names the program in use" \
+    'Uninstall stopped: Tesmo.exe in V:\VORN\Second is in use' "$(setup_log)"
   e2e_check_equal "nothing deleted while Tesmo runs" "$before" \
     "$(cd "$DRIVE" && find . -type f -print0 | sort -z | xargs -0 -r sha256sum)"
   e2e_check_equal "the entry kept while Tesmo runs" 'V:\VORN\Second' \
@@ -831,6 +834,18 @@ CASES
     'The rights of V:\Fat could not be set: any user can replace the programs in it.')" \
     "$(setup_log)"
   e2e_check_equal "rights not set: nothing copied" "" "$(folder_names "$DRIVE/Fat")"
+
+  # The folder locked but the action log not opened to Users: a silent setup stops before it
+  # copies a program.
+  export VORN_ICACLS_FAIL_ON=actionlog.txt
+  clear_records
+  run_setup /NOTESMO '/D=V:\Closed'
+  e2e_check "log not opened: a failure status" test "$KV_STATUS" != 0 -a "$KV_STATUS" != timeout
+  e2e_check_equal "log not opened: the log says so" \
+    'Users cannot add to V:\Closed\actionlog.txt: its rights could not be set.' \
+    "$(setup_log | tail -n 1)"
+  e2e_check_equal "log not opened: no program copied" actionlog.txt "$(folder_names "$DRIVE/Closed")"
+  unset VORN_ICACLS_FAIL_ON
 
   # With someone at the desk the same failure is a message box that names the risk; Cancel,
   # its default, stops setup.
