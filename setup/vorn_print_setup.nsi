@@ -307,8 +307,7 @@ Function .onInit
     ${EndIf}
     ${If} $R0 != ""
       !insertmacro LOG "Setup stopped: it cannot install into $R2: $R0."
-      SetErrorLevel 2
-      Quit
+      !insertmacro STOP
     ${EndIf}
   ${EndIf}
 FunctionEnd
