@@ -4,6 +4,8 @@
 //                        program's name, exactly as on the command line
 //   VORN_ICACLS_STATUS   exit status (0 when unset)
 //   VORN_ICACLS_FAIL_ON  when set, that status only for calls whose arguments hold this text
+//   VORN_ICACLS_PLANT    a file to make (empty) at the first call, as a user would while the
+//                        folder is still open to everyone
 // Setup runs it with its own environment, which Wine passes on from the test.
 #include <windows.h>
 
@@ -50,6 +52,11 @@ int wmain() {
     if (file == nullptr) return 99;
     std::fwrite(line.data(), 1, line.size(), file);
     std::fclose(file);
+  }
+  const std::wstring plant = Variable(L"VORN_ICACLS_PLANT");
+  if (!plant.empty()) {
+    FILE* file = _wfopen(plant.c_str(), L"ab");
+    if (file != nullptr) std::fclose(file);
   }
   const std::wstring status = Variable(L"VORN_ICACLS_STATUS");
   const std::wstring fail_on = Variable(L"VORN_ICACLS_FAIL_ON");

@@ -822,6 +822,21 @@ CASES
   e2e_check_equal "files not ours: nothing added" "Uninstall.exe winspool.drv" \
     "$(folder_names "$folder")"
 
+  # A file made in a new folder while it was still open to everyone (here by the stand-in at
+  # its first call): refused once the folder is locked, before anything is copied or run.
+  export VORN_ICACLS_PLANT='V:\Race\winspool.drv'
+  clear_records
+  run_setup '/D=V:\Race'
+  unset VORN_ICACLS_PLANT
+  e2e_check "a file made before the lock: a failure status" \
+    test "$KV_STATUS" != 0 -a "$KV_STATUS" != timeout
+  e2e_check_equal "a file made before the lock: the folder locked, then refused" \
+    "$(expected_calls 'V:\Race' | head -n 3)" "$(recorded_calls)"
+  e2e_check_equal "a file made before the lock: the log names it" \
+    'Setup stopped: V:\Race holds files it did not install: winspool.drv' "$(setup_log | tail -n 1)"
+  e2e_check_equal "a file made before the lock: nothing copied" winspool.drv \
+    "$(folder_names "$DRIVE/Race")"
+
   # A drive whose folders keep no rights (FAT, exFAT): icacls fails. A silent setup writes the
   # risk to its log and stops with a failure status before it copies anything.
   export VORN_ICACLS_STATUS=1332
