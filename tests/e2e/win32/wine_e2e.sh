@@ -30,6 +30,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/../e2e_lib.sh"
 PHONE=${VORN_SUPPORT_PHONE:-(555) 010-0000}
 MSG_PRINT_FILE="There is a problem opening the Print File.  Please contact Orvalle at $PHONE."
 MSG_INVALID="Some of your choices were omitted or are invalid.  Please correct or cancel."
+MSG_TESMO_LATER="To use this auto configuration utility later, you must reinstall the Print Utility."
 MSG_CONFIRM='This utility will now automatically configure your Vorn programs.\n\nAll Vorn programs should be closed prior to clicking the "OK" button. If you wish to manually configure each Vorn program installed, click cancel.'
 
 # Control ids: 100 + the control's place in its form's layout table.
@@ -502,6 +503,8 @@ scenario_tesmo_print() {
 }
 
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VornPrintUtility'
+SETTINGS_KEY='HKLM\Software\VORN\Print Utility'
+UNINSTALLER=VornPrintUninstall.exe
 
 # The uninstall entry's value NAME, or nothing.
 uninstall_value() {
@@ -518,19 +521,51 @@ wait_file_gone() {
   done
 }
 
-# The setup program, silently (/S), on drive V: with a \vorn\ tree: Tesmo answered, the files
-# in place, the data files patched, the uninstall entry written; Kelvarin printing from the
-# installed folder with its action log there; an upgrade keeping the log; the uninstall
-# removing exactly what was installed.
-scenario_setup() {
-  [[ -f ${VORN_SETUP_EXE:-} ]] || e2e_abort "no setup program (VORN_SETUP_EXE)"
-  local queue=we-setup-$SUFFIX work installed setup_pid f
-  cups_add_capture_queue "$queue" >/dev/null || e2e_abort "no queue"
-  work=$(e2e_temp_dir cwd)
-  make_vorn_drive
-  we_start "$work" "$VORN_SETUP_EXE" /S '/D=V:\VORN\Print'
-  setup_pid=$PID
-  we_answer_box Tesmo "$MSG_CONFIRM" $ID_BOX_OK setup-tesmo-confirm
+# Wine's icacls.exe changes nothing and Wine keeps no access lists: a stand-in put in its place
+# records every call's arguments, one line each, in ICACLS_RECORD, and ends with the status in
+# VORN_ICACLS_STATUS. SETUP_LOG is the setup log, in the Windows temporary folder.
+use_icacls_recorder() {
+  [[ -f ${VORN_ICACLS_RECORDER:-} ]] || e2e_abort "no icacls stand-in (VORN_ICACLS_RECORDER)"
+  cp "$VORN_ICACLS_RECORDER" "$WINEPREFIX/drive_c/windows/system32/icacls.exe" ||
+    e2e_abort "the stand-in icacls.exe could not be put in place"
+  wine reg add 'HKCU\Software\Wine\DllOverrides' /v icacls.exe /t REG_SZ /d native /f \
+    >/dev/null 2>&1 || e2e_abort "Wine could not be told to run the stand-in icacls.exe"
+  ICACLS_RECORD=$E2E_TMP/icacls.record
+  VORN_ICACLS_RECORD=$(winepath -w "$ICACLS_RECORD" 2>/dev/null)
+  export VORN_ICACLS_RECORD
+  unset VORN_ICACLS_STATUS
+  SETUP_LOG=$(winepath -u "$(wine cmd /c echo %TEMP% 2>/dev/null | tr -d '\r')" 2>/dev/null)
+  SETUP_LOG=${SETUP_LOG%/}/VornPrintSetup.log
+}
+
+# Empties the record of icacls calls and the setup log before a run.
+clear_records() { : >"$ICACLS_RECORD" && : >"$SETUP_LOG"; }
+recorded_calls() { [[ -f $ICACLS_RECORD ]] && cat "$ICACLS_RECORD"; }
+# The setup log's lines without their time stamps.
+setup_log() { e2e_lines "$SETUP_LOG" | sed -E 's/^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} //'; }
+
+# What setup must ask of icacls for FOLDER (Windows path), on every install, upgrade and
+# repair: everything in it back to inherited rights, the folder protected with Administrators
+# and SYSTEM full control and Users read and execute, Administrators the owner of all of it,
+# and Users modify on the action log alone.
+expected_calls() {
+  printf '%s\n' "\"$1\" /reset /T" \
+    "\"$1\" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F *S-1-5-32-545:(OI)(CI)RX" \
+    "\"$1\" /setowner *S-1-5-32-544 /T" "\"$1\\actionlog.txt\" /grant:r *S-1-5-32-545:M"
+}
+
+# Runs the setup program silently (waited for) with ARGS; its exit status lands in KV_STATUS.
+run_setup() {
+  we_start "$work" "$VORN_SETUP_EXE" /S "$@"
+  e2e_wait_exit "$PID" 60
+}
+
+# The names in folder DIR, sorted, on one line.
+folder_names() { (cd "$1" && LC_ALL=C ls -A) | tr '\n' ' ' | sed 's/ $//'; }
+
+# Answers Tesmo's confirmation, waits for its status window and closes it, as setup runs it.
+answer_tesmo_and_close() {
+  we_answer_box Tesmo "$MSG_CONFIRM" $ID_BOX_OK "$1"
   we_wait 60 --child "Print Test Page" || e2e_abort "no status window during setup"
   local deadline=$((SECONDS + 30))
   until [[ $(we_attr $ID_CLOSE enabled) == 1 ]]; do
@@ -538,16 +573,42 @@ scenario_setup() {
     sleep 0.3
     WE_OUT=$(we_texts --child "Print Test Page")
   done
+}
+
+# The setup program, silently (/S), on drive V: with a \vorn\ tree: the folder locked before
+# anything is copied, Tesmo answered, the files in place, the data files patched, the uninstall
+# entry written; Kelvarin printing from the installed folder with its action log there; a
+# repair and an upgrade from the uninstaller's old name asking icacls the same; the uninstall
+# refusing while Tesmo runs, then removing exactly what was installed.
+scenario_setup() {
+  [[ -f ${VORN_SETUP_EXE:-} ]] || e2e_abort "no setup program (VORN_SETUP_EXE)"
+  local queue=we-setup-$SUFFIX work installed setup_pid f
+  cups_add_capture_queue "$queue" >/dev/null || e2e_abort "no queue"
+  work=$(e2e_temp_dir cwd)
+  make_vorn_drive
+  use_icacls_recorder
+  clear_records
+  we_start "$work" "$VORN_SETUP_EXE" /S '/D=V:\VORN\Print'
+  setup_pid=$PID
+  answer_tesmo_and_close setup-tesmo-confirm
   e2e_check_equal "Tesmo lists the drive installed to" \
     "Looking for Vorn programs installed on Drive (V)" "$(we_items $ID_STATUS_LIST | head -n 1)"
   e2e_check "Tesmo's window closes on Close" we_press_and_gone $ID_CLOSE --child "Print Test Page"
   e2e_check "setup ends after Tesmo" e2e_wait_exit "$setup_pid" 60
   e2e_check_equal "setup's exit status" 0 "$KV_STATUS"
+  e2e_check_equal "icacls asked to lock the folder, then to open the action log" \
+    "$(expected_calls 'V:\VORN\Print')" "$(recorded_calls)"
+  e2e_check_equal "the setup log" "$(printf '%s\n' \
+    "Installing VORN Print Utility ${VORN_VERSION:-} into V:\\VORN\\Print" \
+    "Installed VORN Print Utility ${VORN_VERSION:-} into V:\\VORN\\Print")" "$(setup_log)"
 
   installed=$(find "$DRIVE" -maxdepth 2 -type d -ipath "$DRIVE/vorn/print" | head -n 1)
   [[ -n $installed ]] || e2e_abort "no V:\VORN\Print folder"
-  for f in Kelvarin.exe Tesmo.exe Uninstall.exe; do
-    e2e_check "$f installed" test -s "$installed/$f"
+  e2e_check_equal "setup installs nothing else" \
+    "Kelvarin.exe Tesmo.exe TestPage $UNINSTALLER actionlog.txt" "$(folder_names "$installed")"
+  e2e_check "the action log made empty" test -f "$installed/actionlog.txt" -a ! -s "$installed/actionlog.txt"
+  for f in Kelvarin.exe Tesmo.exe; do
+    e2e_check "$f installed byte for byte" cmp -s "$BIN_DIR/$f" "$installed/$f"
   done
   printf 'PORT=4\r\nline 2\r\nline 3\r\n' >"$E2E_TMP/prog03.expected"
   e2e_check "PROG03.DTA patched as Tesmo patches it" \
@@ -558,14 +619,9 @@ scenario_setup() {
     cmp "$E2E_TMP/prog07.expected" "$DRIVE/vorn/deep/sub/prog07/prog07.dta"
   e2e_check_equal "the data file outside \\vorn\\ untouched" "$(printf 'PORT=1\r\n')" \
     "$(cat "$DRIVE/elsewhere/PROG01.DTA")"
-  e2e_check_equal "setup installs nothing else" "Kelvarin.exe Tesmo.exe Uninstall.exe" \
-    "$(ls "$installed" | sort | tr '\n' ' ' | sed 's/ $//')"
-  for f in Kelvarin.exe Tesmo.exe; do
-    e2e_check "$f installed byte for byte" cmp -s "$BIN_DIR/$f" "$installed/$f"
-  done
   e2e_check_equal "the uninstall entry's name" "VORN Print Utility" "$(uninstall_value DisplayName)"
   e2e_check_equal "the uninstall entry's version" "${VORN_VERSION:-}" "$(uninstall_value DisplayVersion)"
-  e2e_check_equal "the uninstall entry's command" '"V:\VORN\Print\Uninstall.exe"' \
+  e2e_check_equal "the uninstall entry's command" "\"V:\\VORN\\Print\\$UNINSTALLER\"" \
     "$(uninstall_value UninstallString)"
 
   # Kelvarin from the installed folder prints and logs beside itself.
@@ -585,64 +641,257 @@ scenario_setup() {
   we_start "$work" 'V:\VORN\Print\Kelvarin.exe'
   local kelvarin_pid=$PID
   we_wait 60 "Select Printer" || e2e_abort "the installed Kelvarin shows no dialog"
-  we_start "$work" "$VORN_SETUP_EXE" /S /NOTESMO '/D=V:\VORN\Print'
-  e2e_check "setup over a running Kelvarin ends by itself" e2e_wait_exit "$PID" 60
+  run_setup /NOTESMO '/D=V:\VORN\Print'
   e2e_check "setup over a running Kelvarin reports the failure" test "$KV_STATUS" != 0
   e2e_check "\"Select Printer\" closes on Cancel" we_press_and_gone $ID_CANCEL "Select Printer"
   e2e_check "the installed Kelvarin ends" e2e_wait_exit "$kelvarin_pid" 60
 
-  # Setup again over the installation (an upgrade or repair, Tesmo left out): the programs
-  # are replaced, the log and the user's files stay.
+  # A repair (setup again over the installation, Tesmo left out): the programs are replaced,
+  # the log and the user's files stay, and icacls is asked the same.
   cp "$installed/actionlog.txt" "$E2E_TMP/actionlog.before"
   printf 'damaged' >"$installed/Tesmo.exe"
   printf '%s\r\n' "" "$queue" "" N N "Courier New" 1 0 --- '***' >"$installed/Printer.inp"
   printf 'QUOTE\r\n' >"$installed/VORN.PRN"
-  we_start "$work" "$VORN_SETUP_EXE" /S /NOTESMO '/D=V:\VORN\Print'
-  e2e_check "setup again ends by itself" e2e_wait_exit "$PID" 60
-  e2e_check "Tesmo.exe replaced" cmp -s "$installed/Tesmo.exe" "$(dirname "$VORN_SETUP_EXE")/setup/programs/Tesmo.exe"
+  clear_records
+  run_setup /NOTESMO '/D=V:\VORN\Print'
+  e2e_check_equal "the repair's exit status" 0 "$KV_STATUS"
+  e2e_check "Tesmo.exe replaced" cmp -s "$installed/Tesmo.exe" "$BIN_DIR/Tesmo.exe"
   e2e_check "the action log kept" cmp -s "$E2E_TMP/actionlog.before" "$installed/actionlog.txt"
+  e2e_check_equal "the repair asks icacls the same" "$(expected_calls 'V:\VORN\Print')" \
+    "$(recorded_calls)"
 
-  # The uninstaller (silent) removes exactly what setup installed.
-  local before
+  # An upgrade of an installation whose uninstaller still had the common name: in the folder
+  # the uninstall entry names, that Uninstall.exe was ours; it gives way to the new one.
+  local second before
+  second=$(dirname "$installed")/Second
+  mkdir -p "$second"
+  cp "$BIN_DIR/Kelvarin.exe" "$BIN_DIR/Tesmo.exe" "$second/"
+  printf 'old uninstaller' >"$second/Uninstall.exe"
+  printf '2026-01-02 09:10:11 AM - PRINT FILE TERMINATED\r\n' >"$second/actionlog.txt"
+  cp "$second/actionlog.txt" "$E2E_TMP/second-log.before"
+  wine reg add "$UNINSTALL_KEY" /v InstallLocation /t REG_SZ /d 'V:\VORN\Second' /f /reg:64 \
+    >/dev/null 2>&1
+  wine reg add "$SETTINGS_KEY" /v InstallDir /t REG_SZ /d 'V:\VORN\Second' /f /reg:64 \
+    >/dev/null 2>&1
+  clear_records
+  run_setup /NOTESMO '/D=V:\VORN\Second'
+  e2e_check_equal "the upgrade's exit status" 0 "$KV_STATUS"
+  e2e_check_equal "the upgrade asks icacls the same" "$(expected_calls 'V:\VORN\Second')" \
+    "$(recorded_calls)"
+  e2e_check_equal "the old uninstaller replaced by the new" \
+    "Kelvarin.exe Tesmo.exe $UNINSTALLER actionlog.txt" "$(folder_names "$second")"
+  e2e_check "the upgraded action log kept" cmp -s "$E2E_TMP/second-log.before" "$second/actionlog.txt"
+  e2e_check_equal "the entry names the new uninstaller" "\"V:\\VORN\\Second\\$UNINSTALLER\"" \
+    "$(uninstall_value UninstallString)"
+
+  # The uninstaller, run (in place, waited for) while Tesmo runs, deletes nothing: Kelvarin
+  # stays, so that the product can still print, and so do itself and the entry.
+  before=$(cd "$DRIVE" && find . -type f -print0 | sort -z | xargs -0 -r sha256sum)
+  we_start "$work" 'V:\VORN\Second\Tesmo.exe' /v
+  local tesmo_pid=$PID
+  we_wait 60 Tesmo || e2e_abort "the second Tesmo asks nothing"
+  clear_records
+  wine "V:\\VORN\\Second\\$UNINSTALLER" /S '_?=V:\VORN\Second' >/dev/null 2>&1
+  e2e_check "uninstalling while Tesmo runs reports the failure" test $? != 0
+  e2e_check_equal "the uninstaller's log names the program in use" \
+    'Uninstall stopped: Tesmo.exe in V:\VORN\Second is in use' "$(setup_log)"
+  e2e_check_equal "nothing deleted while Tesmo runs" "$before" \
+    "$(cd "$DRIVE" && find . -type f -print0 | sort -z | xargs -0 -r sha256sum)"
+  e2e_check_equal "the entry kept while Tesmo runs" 'V:\VORN\Second' \
+    "$(uninstall_value InstallLocation)"
+  e2e_check "Tesmo's question closes on Cancel" we_press_and_gone $ID_BOX_CANCEL Tesmo
+  we_answer_box Tesmo "$MSG_TESMO_LATER" $ID_BOX_OK setup-tesmo-later
+  e2e_check "the second Tesmo ends" e2e_wait_exit "$tesmo_pid" 60
+
+  # The uninstaller (silent) removes exactly what setup installed, the test page's folder with
+  # it; the first folder's uninstaller leaves the second installation's entry alone.
   before=$(cd "$DRIVE" && find . -type f ! -ipath './vorn/print/kelvarin.exe' \
-    ! -ipath './vorn/print/tesmo.exe' ! -ipath './vorn/print/uninstall.exe' -print0 |
+    ! -ipath './vorn/print/tesmo.exe' ! -ipath "./vorn/print/$UNINSTALLER" \
+    ! -ipath './vorn/print/testpage/*' ! -ipath './vorn/second/*' -print0 |
     sort -z | xargs -0 -r sha256sum)
-  # A later installation into another folder takes the entry over; the first folder's
-  # uninstaller then leaves that entry alone.
-  we_start "$work" "$VORN_SETUP_EXE" /S /NOTESMO '/D=V:\VORN\Second'
-  e2e_check "setup into a second folder ends by itself" e2e_wait_exit "$PID" 60
-  e2e_check_equal "the entry names the second folder" 'V:\VORN\Second' \
-    "$(uninstall_value InstallLocation)"
-  # Its uninstaller, run (in place, waited for) while its Kelvarin runs, stops with a failure
-  # status and keeps itself and the entry, so that it can be run again.
-  we_start "$work" 'V:\VORN\Second\Kelvarin.exe'
-  kelvarin_pid=$PID
-  we_wait 60 "Select Printer" || e2e_abort "the second Kelvarin shows no dialog"
-  wine 'V:\VORN\Second\Uninstall.exe' /S '_?=V:\VORN\Second' >/dev/null 2>&1
-  e2e_check "uninstalling over a running Kelvarin reports the failure" test $? != 0
-  e2e_check_equal "the entry kept while Kelvarin runs" 'V:\VORN\Second' \
-    "$(uninstall_value InstallLocation)"
-  e2e_check "its uninstaller kept" test -e "$(dirname "$installed")/Second/Uninstall.exe"
-  e2e_check "\"Select Printer\" closes on Cancel" we_press_and_gone $ID_CANCEL "Select Printer"
-  e2e_check "the second Kelvarin ends" e2e_wait_exit "$kelvarin_pid" 60
-  wine 'V:\VORN\Print\Uninstall.exe' /S >/dev/null 2>&1
-  e2e_check "the uninstaller removes itself" wait_file_gone "$installed/Uninstall.exe" 60
-  for f in Kelvarin.exe Tesmo.exe; do e2e_check "$f removed" test ! -e "$installed/$f"; done
+  wine "V:\\VORN\\Print\\$UNINSTALLER" /S >/dev/null 2>&1
+  e2e_check "the uninstaller removes itself" wait_file_gone "$installed/$UNINSTALLER" 60
+  for f in Kelvarin.exe Tesmo.exe TestPage; do e2e_check "$f removed" test ! -e "$installed/$f"; done
   for f in actionlog.txt Printer.inp VORN.PRN; do e2e_check "$f kept" test -e "$installed/$f"; done
-  e2e_check "the data files kept" cmp "$E2E_TMP/prog03.expected" "$DRIVE/vorn/Program 03/PROG03.DTA"
   e2e_check_equal "the second installation's entry kept" 'V:\VORN\Second' \
     "$(uninstall_value InstallLocation)"
-  wine 'V:\VORN\Second\Uninstall.exe' /S >/dev/null 2>&1
-  e2e_check "the second folder removed with its programs" \
-    wait_file_gone "$(dirname "$installed")/Second" 60
+  wine "V:\\VORN\\Second\\$UNINSTALLER" /S >/dev/null 2>&1
+  e2e_check "the second uninstaller removes itself" wait_file_gone "$second/$UNINSTALLER" 60
+  e2e_check_equal "the second folder keeps only its log" actionlog.txt "$(folder_names "$second")"
+  rm -rf "$second"
   e2e_check_equal "the uninstall entry removed" "" "$(uninstall_value DisplayName)"
   e2e_check_equal "everything else on the drive is as it was" "$before" \
     "$(cd "$DRIVE" && find . -type f -print0 | sort -z | xargs -0 -r sha256sum)"
 }
 
+# Setup runs Tesmo in a folder holding a test quote: Print Test Page prints it through the
+# default printer, and the page says what it is. The uninstaller removes that folder and
+# whatever Kelvarin left there.
+scenario_setup_test_page() {
+  [[ -f ${VORN_SETUP_EXE:-} ]] || e2e_abort "no setup program (VORN_SETUP_EXE)"
+  local queue=$VORN_EXPECT_DEFAULT work setup_pid jobs folder date
+  work=$(e2e_temp_dir cwd)
+  make_vorn_drive
+  use_icacls_recorder
+  # Wine finds the folder \VORN\ of the path in the drive's "vorn".
+  folder=$DRIVE/vorn/Page
+  jobs=$(cups_captured_count "$queue")
+  date=$(date +%F)
+  we_start "$work" "$VORN_SETUP_EXE" /S '/D=V:\VORN\Page'
+  setup_pid=$PID
+  answer_tesmo_and_close page-tesmo-confirm
+  e2e_check "Print Test Page clicked" we_click $ID_PRINT --child "Print Test Page"
+  we_wait 60 "Select Printer" || e2e_abort "Kelvarin's \"Select Printer\" did not appear"
+  e2e_check_equal "Kelvarin offers the default printer" \
+    "The VORN Quote Printer currently assigned = $queue" "$(we_text $ID_SELECTED)"
+  e2e_check "\"Select Printer\" closes on OK" we_press_and_gone $ID_OK "Select Printer"
+  cups_wait_captured $((jobs + 1)) 60 "$queue"
+  local job
+  job=$(cups_captured_files "$queue" | tail -n 1)
+  e2e_check_equal "one page" 1 "$(job_pages "$job")"
+  e2e_check_equal "the test page names the utility, its version and the date" \
+    "$(printf '%s\n' "VORN Print Utility ${VORN_VERSION:-}" "TEST PAGE" \
+      "Printed by Kelvarin through Print Test Page on $date." \
+      "VORN quotes print on this printer in the font chosen for them.")" "$(job_page_text "$job" 1)"
+  e2e_check_equal "the action log says it printed" "$(e2e_expected_log 1)" \
+    "$(e2e_log_messages "$folder/actionlog.txt")"
+  e2e_check_equal "the test quote is deleted, the choice kept" Printer.inp \
+    "$(folder_names "$folder/TestPage")"
+  e2e_check "Tesmo's window closes on Close" we_press_and_gone $ID_CLOSE --child "Print Test Page"
+  e2e_check "setup ends after Tesmo" e2e_wait_exit "$setup_pid" 60
+  e2e_check_equal "setup's exit status" 0 "$KV_STATUS"
+  wine "V:\\VORN\\Page\\$UNINSTALLER" /S >/dev/null 2>&1
+  e2e_check "the uninstaller removes itself" wait_file_gone "$folder/$UNINSTALLER" 60
+  e2e_check_equal "the uninstall keeps the log alone" actionlog.txt "$(folder_names "$folder")"
+  rm -f "$WINEPREFIX/dosdevices/v:"
+}
+
+# Folders setup cannot use, lock or own: each is refused with a line in the setup log (and,
+# when someone is at the desk, a message box that names the risk), a non-zero status, and
+# nothing installed, overwritten or deleted.
+scenario_setup_refusals() {
+  [[ -f ${VORN_SETUP_EXE:-} ]] || e2e_abort "no setup program (VORN_SETUP_EXE)"
+  local work given why
+  work=$(e2e_temp_dir cwd)
+  DRIVE=$(e2e_temp_dir drive)
+  ln -sfn "$DRIVE" "$WINEPREFIX/dosdevices/v:"
+  use_icacls_recorder
+  # Without a usable folder the setup's start would take another one: the default, on the
+  # system drive, which Tesmo would then configure.
+  while IFS='|' read -r given why; do
+    clear_records
+    run_setup /NOTESMO "/D=$given"
+    e2e_check "/D=$given: a failure status" test "$KV_STATUS" != 0 -a "$KV_STATUS" != timeout
+    e2e_check_equal "/D=$given: the log says why" \
+      "Setup stopped: it cannot install into $given: $why." "$(setup_log)"
+    e2e_check_equal "/D=$given: icacls never asked" "" "$(recorded_calls)"
+  done <<'CASES'
+V:\|it is the root of a drive
+VORN\Print|it is not a full path on a lettered drive (X:\folder)
+\\?\V:\VORN\Print|it is not a full path on a lettered drive (X:\folder)
+V:\VORN\..\Print|it holds the name "..", which Windows does not keep as given
+V:\VORN\Print.|it holds the name "Print.", which Windows does not keep as given
+V:\VORN\Print:x|it holds the character :
+CASES
+  # A quoted path, as an administrator might type it (Wine hands the quotation marks over
+  # escaped, so the log's text is not compared).
+  clear_records
+  run_setup /NOTESMO '/D="V:\VORN\Print"'
+  e2e_check "a quoted /D=: a failure status" test "$KV_STATUS" != 0 -a "$KV_STATUS" != timeout
+  e2e_check "a quoted /D=: the log says why" grep -q '^Setup stopped: it cannot install into ' \
+    <(setup_log)
+  e2e_check_equal "no folder made, on either drive" "" \
+    "$(ls -A "$DRIVE"; ls -d "$WINEPREFIX/drive_c/"[Vv][Oo][Rr][Nn] 2>/dev/null)"
+
+  # A new folder that already holds a DLL Kelvarin.exe would load, and another program's
+  # Uninstall.exe: refused before its rights are touched, each file left as it was.
+  local folder=$DRIVE/Shared
+  mkdir -p "$folder"
+  printf 'not ours' >"$folder/winspool.drv"
+  printf 'another program' >"$folder/Uninstall.exe"
+  clear_records
+  run_setup /NOTESMO '/D=V:\Shared'
+  e2e_check "files not ours: a failure status" test "$KV_STATUS" != 0 -a "$KV_STATUS" != timeout
+  e2e_check_equal "files not ours: the log names them" "$(printf '%s\n' \
+    'Installing VORN Print Utility '"${VORN_VERSION:-}"' into V:\Shared' \
+    'Setup stopped: V:\Shared holds files it did not install: Uninstall.exe, winspool.drv')" \
+    "$(setup_log)"
+  e2e_check_equal "files not ours: icacls never asked" "" "$(recorded_calls)"
+  e2e_check_equal "files not ours: left as they were" "another program|not ours" \
+    "$(cat "$folder/Uninstall.exe"; printf '|'; cat "$folder/winspool.drv")"
+  e2e_check_equal "files not ours: nothing added" "Uninstall.exe winspool.drv" \
+    "$(folder_names "$folder")"
+
+  # A file made in a new folder while it was still open to everyone (here by the stand-in at
+  # its first call): refused once the folder is locked, before anything is copied or run.
+  export VORN_ICACLS_PLANT='V:\Race\winspool.drv'
+  clear_records
+  run_setup '/D=V:\Race'
+  unset VORN_ICACLS_PLANT
+  e2e_check "a file made before the lock: a failure status" \
+    test "$KV_STATUS" != 0 -a "$KV_STATUS" != timeout
+  e2e_check_equal "a file made before the lock: the folder locked, then refused" \
+    "$(expected_calls 'V:\Race' | head -n 3)" "$(recorded_calls)"
+  e2e_check_equal "a file made before the lock: the log names it" \
+    'Setup stopped: V:\Race holds files it did not install: winspool.drv' "$(setup_log | tail -n 1)"
+  e2e_check_equal "a file made before the lock: nothing copied" winspool.drv \
+    "$(folder_names "$DRIVE/Race")"
+
+  # A drive whose folders keep no rights (FAT, exFAT): icacls fails. A silent setup writes the
+  # risk to its log and stops with a failure status before it copies anything.
+  export VORN_ICACLS_STATUS=1332
+  clear_records
+  run_setup /NOTESMO '/D=V:\Fat'
+  e2e_check "rights not set: a failure status" test "$KV_STATUS" != 0 -a "$KV_STATUS" != timeout
+  e2e_check_equal "rights not set: the log names the risk" "$(printf '%s\n' \
+    'Installing VORN Print Utility '"${VORN_VERSION:-}"' into V:\Fat' \
+    'icacls "V:\Fat" /reset /T ended with status 1332' \
+    'The rights of V:\Fat could not be set: any user can replace the programs in it.')" \
+    "$(setup_log)"
+  e2e_check_equal "rights not set: nothing copied" "" "$(folder_names "$DRIVE/Fat")"
+
+  # The folder locked but the action log not opened to Users: a silent setup stops before it
+  # copies a program.
+  export VORN_ICACLS_FAIL_ON=actionlog.txt
+  clear_records
+  run_setup /NOTESMO '/D=V:\Closed'
+  e2e_check "log not opened: a failure status" test "$KV_STATUS" != 0 -a "$KV_STATUS" != timeout
+  e2e_check_equal "log not opened: the log says so" \
+    'Users cannot add to V:\Closed\actionlog.txt: its rights could not be set.' \
+    "$(setup_log | tail -n 1)"
+  e2e_check_equal "log not opened: no program copied" actionlog.txt "$(folder_names "$DRIVE/Closed")"
+  unset VORN_ICACLS_FAIL_ON
+
+  # With someone at the desk the same failure is a message box that names the risk; Cancel,
+  # its default, stops setup.
+  clear_records
+  rm -rf "$DRIVE/Fat"
+  we_start "$work" "$VORN_SETUP_EXE" /NOTESMO '/D=V:\Fat'
+  local setup_pid=$PID title="VORN Print Utility Setup" box
+  we_wait 60 "$title: Installation Folder" || e2e_abort "setup shows no folder page"
+  e2e_check "Install pressed" we_click 1 "$title: Installation Folder"
+  local deadline=$((SECONDS + 30))
+  until box=$(we_texts "$title" | grep -F 'Any user could then replace') ; do
+    ((SECONDS < deadline)) || break
+    sleep 0.3
+  done
+  e2e_check_equal "the message box names the risk" \
+    "$(printf '%s' 'Setup could not set the rights of the folder V:\Fat (a FAT or exFAT drive keeps none).\n\nAny user could then replace Kelvarin.exe, which everyone who prints runs, or the uninstaller, which an administrator runs.\n\nClick OK to install there all the same (Tesmo is then not run), or Cancel to stop and choose an NTFS folder.')" \
+    "$(sed -n 's/^control [0-9]* Static .* text="\(.*\)"$/\1/p' <<<"$box")"
+  e2e_shot "$(xvfb_find_windows "$title" | tail -n 1)" setup-rights-message
+  e2e_check "the message box takes the keyboard" we_focus_window "$title"
+  xdotool key Return
+  e2e_check "setup ends on Return (Cancel)" e2e_wait_exit "$setup_pid" 60
+  e2e_check "the stop is a failure status" test "$KV_STATUS" != 0 -a "$KV_STATUS" != timeout
+  e2e_check_equal "nothing copied" "" "$(folder_names "$DRIVE/Fat")"
+  unset VORN_ICACLS_STATUS
+  rm -f "$WINEPREFIX/dosdevices/v:"
+}
+
 we_setup
 case $SCENARIO in
-  ok | cancel | invalid_copies | pick_printer | rejected | new_font | tesmo_run | tesmo_print | setup)
+  ok | cancel | invalid_copies | pick_printer | rejected | new_font | tesmo_run | tesmo_print | \
+    setup | setup_test_page | setup_refusals)
     "scenario_$SCENARIO" ;;
   *) echo "unknown scenario $SCENARIO" >&2; exit 2 ;;
 esac
