@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string_view>
-
 #include "common/forms/form_layout.h"
 #include "common/forms/form_view.h"
 
@@ -25,9 +23,9 @@ class Form {
   virtual void Form_Unload() {}
 
   // A command button pressed, or an entry picked from a combo box's or list box's list.
-  virtual void Click(std::string_view /*control*/) {}
+  virtual void Click(ControlId /*control*/) {}
   // The focus left `control` for another control of this form (not for another window).
-  virtual void LostFocus(std::string_view /*control*/) {}
+  virtual void LostFocus(ControlId /*control*/) {}
 
  protected:
   // The attached window; only valid between Attach and Detach.
