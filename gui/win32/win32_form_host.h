@@ -26,8 +26,7 @@ class Win32FormHost final : public forms::FormHost {
   void ShowModal(forms::Form& form) override;
   void ShowModeless(forms::Form& form) override;
 
-  // Runs the event loop until no window is left (the program's end).
-  void RunUntilNoWindow();
+  void RunUntilNoWindow() override;
   int WindowCount() const { return static_cast<int>(live_.size()); }
 
   // Called by the windows.

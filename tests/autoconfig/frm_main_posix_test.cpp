@@ -36,7 +36,7 @@ TEST(FrmMainPosix, PrintTestPageStartsKelvarinOnEveryClick) {
   testing::FakeTreeSearch search;
   search.files["PROG02.DTA"] = (dir.Path() / "PROG02.DTA").string();
   testing::RecordingMessageBoxes boxes;
-  TesmoContext ctx(boxes, search);
+  TesmoContext ctx(boxes, search, SystemLauncher());
   ctx.KelvarinPath = kelvarin.string();
   ::vorn::testing::ScriptedFormHost host;
   frmMain window(ctx, host);

@@ -11,6 +11,7 @@
 
 #include "autoconfig/tesmo.h"
 #include "fake_tree_search.h"
+#include "recording_launcher.h"
 #include "scripted_form_host.h"
 #include "temp_dir.h"
 #include "tesmo_texts.h"
@@ -28,9 +29,10 @@ using Ctl = frmMain::Control;
 const std::string kWaitTitle = "Please wait... configuring Vorn programs...";
 
 // One Tesmo run against its window: message boxes answered in-process, data files found by
-// a fake search in a fresh folder.
+// a fake search in a fresh folder, programs started by `launch` (recorded unless told).
 struct TesmoRun {
-  TesmoRun() : ctx(boxes, search) {}
+  TesmoRun() : TesmoRun(launcher) {}
+  explicit TesmoRun(Launcher& launch) : ctx(boxes, search, launch) {}
 
   // Makes a data file `name` with `text` that the search finds; returns its path.
   fs::path DataFile(const std::string& name, const std::string& text) {
@@ -46,6 +48,7 @@ struct TesmoRun {
   vorn::testing::TempDir dir;
   testing::FakeTreeSearch search;
   ::vorn::testing::RecordingMessageBoxes boxes;
+  testing::RecordingLauncher launcher;
   TesmoContext ctx;
   ::vorn::testing::ScriptedFormHost host;
   frmMain window{ctx, host};
@@ -221,8 +224,21 @@ TEST(FrmMain, CloseUnloadsTheWindow) {
   EXPECT_EQ(view.Unloads(), 1);
 }
 
-TEST(FrmMain, PrintTestPageWithoutKelvarinFailsWithFileNotFound) {
+TEST(FrmMain, PrintTestPageStartsKelvarinOnEveryClick) {
   TesmoRun run;
+  run.DataFile("PROG02.DTA", "1\r\n");
+  run.ctx.KelvarinPath = (run.dir.Path() / "kelvarin").string();
+  Main(run.ctx, run.window, "/d");
+  ASSERT_TRUE(run.Window().Control(Ctl::cmdPrint).Visible);
+  EXPECT_EQ(run.launcher.started, Items{});
+  run.Window().Click(Ctl::cmdPrint);
+  run.Window().Click(Ctl::cmdPrint);
+  EXPECT_EQ(run.launcher.started, (Items{run.ctx.KelvarinPath, run.ctx.KelvarinPath}));
+  EXPECT_FALSE(run.Window().Closed());
+}
+
+TEST(FrmMain, PrintTestPageWithoutKelvarinFailsWithFileNotFound) {
+  TesmoRun run(SystemLauncher());
   run.DataFile("PROG02.DTA", "1\r\n");
   run.ctx.KelvarinPath = (run.dir.Path() / "kelvarin").string();
   Main(run.ctx, run.window, "/d");

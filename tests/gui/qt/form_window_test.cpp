@@ -117,6 +117,8 @@ class FormWindowTest : public QObject {
   void switchingWindowsKeepsTheFocus();
   void everyCloseUnloadsOnce();
   void aFailingHandlerGoesToTheFailureHandler();
+  void aFailingHandlerEndsTheHostsLoopsAndIsThrownAgain_data();
+  void aFailingHandlerEndsTheHostsLoopsAndIsThrownAgain();
   void modalShowingIsOwnerlessCentredAndApplicationModal();
   void modelessShowingIsCentredAndDrawnAtOnce();
   void captionlessWindowDrawsItsThinBorder();
@@ -544,9 +546,48 @@ void FormWindowTest::aFailingHandlerGoesToTheFailureHandler() {
   window.close();
 }
 
+void FormWindowTest::aFailingHandlerEndsTheHostsLoopsAndIsThrownAgain_data() {
+  QTest::addColumn<bool>("modal");
+  QTest::newRow("modal showing") << true;
+  QTest::newRow("modeless window, run loop") << false;
+}
+
+void FormWindowTest::aFailingHandlerEndsTheHostsLoopsAndIsThrownAgain() {
+  QFETCH(bool, modal);
+  RecordingForm form(vorn::print::frmPrinterFont::kLayout);
+  form.failOnClick = true;
+  vorn::gui::QtFormHost host;
+  QTimer::singleShot(0, [&] {
+    vorn::gui::FormWindow* window = host.WindowOf(form);
+    QVERIFY(window != nullptr);
+    QTest::mouseClick(window->findChild<QPushButton*>("btnOK"), Qt::LeftButton);
+  });
+  QTimer guard;  // never hangs: whatever is still open is closed
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [&host, &form] {
+    if (vorn::gui::FormWindow* window = host.WindowOf(form)) window->close();
+  });
+  guard.start(5000);
+  std::string failure;
+  try {
+    if (modal) {
+      host.ShowModal(form);
+    } else {
+      host.ShowModeless(form);
+      host.RunUntilNoWindow();
+    }
+  } catch (const std::runtime_error& error) {
+    failure = error.what();
+  }
+  QCOMPARE(failure, std::string("handler failed"));
+  // Nothing after the failure runs: the form is not unloaded on the way out.
+  QCOMPARE(form.events, (std::vector<std::string>{"load", "click btnOK"}));
+  QVERIFY(guard.isActive());
+}
+
 void FormWindowTest::modalShowingIsOwnerlessCentredAndApplicationModal() {
   RecordingForm form(vorn::print::frmPrinterChoice::kLayout);
-  vorn::gui::QtFormHost host([] { QFAIL("no failure expected"); });
+  vorn::gui::QtFormHost host;
   bool checked = false;
   QTimer::singleShot(0, [&] {
     auto* window = qobject_cast<vorn::gui::FormWindow*>(QApplication::activeModalWidget());
@@ -576,7 +617,7 @@ void FormWindowTest::modalShowingIsOwnerlessCentredAndApplicationModal() {
 
 void FormWindowTest::modelessShowingIsCentredAndDrawnAtOnce() {
   RecordingForm form(vorn::print::frmControls::kLayout);
-  vorn::gui::QtFormHost host([] {});
+  vorn::gui::QtFormHost host;
   host.ShowModeless(form);
   vorn::gui::FormWindow* window = host.WindowOf(form);
   QVERIFY(window != nullptr);
