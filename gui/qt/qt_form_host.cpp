@@ -27,9 +27,9 @@ void QtFormHost::ShowModal(forms::Form& form) {
   window.show();
   CentreOnScreen(window);
   modal_.push_back(&window);
-  if (!failure_) window.exec();
+  if (!failure_.Kept()) window.exec();
   modal_.pop_back();
-  ThrowIfFailed();
+  failure_.ThrowIfKept();
 }
 
 void QtFormHost::ShowModeless(forms::Form& form) {
@@ -45,7 +45,7 @@ void QtFormHost::ShowModeless(forms::Form& form) {
 }
 
 void QtFormHost::RunUntilNoWindow() {
-  ThrowIfFailed();
+  failure_.ThrowIfKept();
   const bool shown = std::any_of(modeless_.begin(), modeless_.end(),
                                  [](const auto& window) { return window->isVisible(); });
   // Qt's loop ends when its last window closes; with none on screen it would never end.
@@ -54,7 +54,7 @@ void QtFormHost::RunUntilNoWindow() {
     QApplication::exec();
     running_ = false;
   }
-  ThrowIfFailed();
+  failure_.ThrowIfKept();
 }
 
 FormWindow* QtFormHost::WindowOf(const forms::Form& form) const {
@@ -64,19 +64,11 @@ FormWindow* QtFormHost::WindowOf(const forms::Form& form) const {
 }
 
 void QtFormHost::Fail() {
-  if (!failure_) failure_ = std::current_exception();
+  failure_.Keep(std::current_exception());
   // Hiding a modal window ends its loop; its showing then throws the failure again. No form
   // is unloaded on the way: nothing after a failure runs.
   for (FormWindow* window : modal_) window->hide();
   if (running_) QCoreApplication::exit(1);
-}
-
-void QtFormHost::ThrowIfFailed() {
-  if (failure_) {
-    std::exception_ptr failure = failure_;
-    failure_ = nullptr;
-    std::rethrow_exception(failure);
-  }
 }
 
 }  // namespace vorn::gui

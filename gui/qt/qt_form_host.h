@@ -1,10 +1,10 @@
 #pragma once
 
-#include <exception>
 #include <memory>
 #include <vector>
 
 #include "common/forms/form.h"
+#include "common/forms/handler_failure.h"
 #include "gui/qt/form_window.h"
 
 namespace vorn::gui {
@@ -35,13 +35,12 @@ class QtFormHost final : public forms::FormHost {
   // Called inside the catch block of a failed handler: keeps the first failure and ends every
   // loop the host runs.
   void Fail();
-  void ThrowIfFailed();
 
   std::vector<std::unique_ptr<FormWindow>> modeless_;
   std::vector<std::pair<const forms::Form*, FormWindow*>> shown_;
   std::vector<FormWindow*> modal_;  // the windows whose modal loop runs, innermost last
   bool running_ = false;
-  std::exception_ptr failure_;
+  forms::HandlerFailure failure_;
 };
 
 }  // namespace vorn::gui

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/forms/form.h"
+#include "common/forms/handler_failure.h"
 
 namespace vorn::win32 {
 
@@ -42,11 +43,10 @@ class Win32FormHost final : public forms::FormHost {
   void Dispatch(MSG& message);
   // Waits for and handles one message; false when the program is asked to quit.
   bool Step();
-  void ThrowIfFailed();
 
   std::vector<Win32FormWindow*> live_;
   std::vector<std::unique_ptr<Win32FormWindow>> modeless_;
-  std::exception_ptr failure_;
+  forms::HandlerFailure failure_;
   int busy_ = 0;
   bool quit_ = false;
 };
