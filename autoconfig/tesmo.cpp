@@ -4,7 +4,6 @@
 #include <exception>
 
 #include "autoconfig/port_patcher.h"
-#include "autoconfig/process_launch.h"
 #include "autoconfig/products.h"
 
 namespace vorn::autoconfig {
@@ -84,6 +83,6 @@ void Main(TesmoContext& ctx, StatusWindow& frmMain, const std::string& arguments
   }
 }
 
-void StartKelvarin(const TesmoContext& ctx) { StartDetachedProcess(ctx.KelvarinPath); }
+void StartKelvarin(const TesmoContext& ctx) { ctx.Launch.StartDetached(ctx.KelvarinPath); }
 
 }  // namespace vorn::autoconfig

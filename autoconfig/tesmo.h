@@ -13,7 +13,7 @@ namespace vorn::autoconfig {
 // states, its Close button enabled. Any failure of the run is handled here with a warning.
 void Main(TesmoContext& ctx, StatusWindow& frmMain, const std::string& arguments);
 
-// Print Test Page: starts Kelvarin (ctx.KelvarinPath) as a process of its own. Throws
+// Print Test Page: starts Kelvarin (ctx.KelvarinPath) through ctx.Launch. Throws
 // RunError when it cannot be started.
 void StartKelvarin(const TesmoContext& ctx);
 

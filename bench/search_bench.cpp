@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
   ProductTable last;
   auto findAll = [&] {
     auto search = NewSystemTreeSearch();
-    TesmoContext ctx(messages, *search);
+    TesmoContext ctx(messages, *search, SystemLauncher());
     ctx.InstallDrive = "x";
     BuildProductTable(ctx.ProductTable);
     int found = 0;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "autoconfig/status_window.h"
 #include "autoconfig/tesmo_context.h"
@@ -14,12 +13,14 @@ namespace vorn::autoconfig {
 // Print Test Page.
 class frmMain final : public forms::Form, public StatusWindow {
  public:
+  // The controls, in the order of the layout table's rows.
+  enum class Control { lblTitle, lstStatus, cmdClose, lblStatus, cmdPrint };
   static const forms::FormLayout kLayout;
 
   frmMain(TesmoContext& ctx, forms::FormHost& host) : ctx_(ctx), host_(host) {}
 
   const forms::FormLayout& Layout() const override { return kLayout; }
-  void Click(std::string_view control) override;
+  void Click(forms::ControlId control) override;
 
   // What the run does with the window.
   void Show() override;

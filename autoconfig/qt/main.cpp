@@ -5,12 +5,12 @@
 
 #include "autoconfig/command_line.h"
 #include "autoconfig/forms/frm_main.h"
+#include "autoconfig/launcher.h"
 #include "autoconfig/process_launch.h"
 #include "autoconfig/tesmo.h"
 #include "common/file_names.h"
 #include "common/run_error_report.h"
 #include "gui/qt/display_check.h"
-#include "gui/qt/program_end.h"
 #include "gui/qt/qt_form_host.h"
 #include "gui/qt/qt_message_boxes.h"
 
@@ -29,15 +29,16 @@ int main(int argc, char* argv[]) {
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/tesmo/tesmo.png")));
   vorn::gui::QtMessageBoxes messages(QStringLiteral("Tesmo"));
   try {
-    TesmoContext ctx(messages, SystemTreeSearch());
+    TesmoContext ctx(messages, SystemTreeSearch(), SystemLauncher());
     ctx.KelvarinPath =
         vorn::WithTrailingSeparator(vorn::ApplicationDirectory()) + KelvarinFileName();
-    vorn::gui::QtFormHost host([&messages] { vorn::gui::EndWithRunErrorReport(messages); });
+    vorn::gui::QtFormHost host;
     frmMain window(ctx, host);
     Main(ctx, window, arguments);
-    // Cancelled at the first message: no window was ever shown, and Tesmo ends.
-    if (!window.Attached()) return 0;
-    return QApplication::exec();
+    // Cancelled at the first message: no window was ever shown, and Tesmo ends. Otherwise it
+    // ends when the status window is unloaded.
+    host.RunUntilNoWindow();
+    return 0;
   } catch (...) {
     return vorn::ReportCurrentError(messages, std::cerr);
   }

@@ -5,6 +5,7 @@
 
 #include "autoconfig/command_line.h"
 #include "autoconfig/forms/frm_main.h"
+#include "autoconfig/launcher.h"
 #include "autoconfig/process_launch.h"
 #include "autoconfig/tesmo.h"
 #include "common/file_names.h"
@@ -19,7 +20,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
   try {
     const std::string arguments = CommandLineArguments(0, nullptr);
     vorn::win32::Win32FormHost host(instance);
-    TesmoContext ctx(messages, SystemTreeSearch());
+    TesmoContext ctx(messages, SystemTreeSearch(), SystemLauncher());
     ctx.KelvarinPath =
         vorn::WithTrailingSeparator(vorn::ApplicationDirectory()) + KelvarinFileName();
     frmMain window(ctx, host);

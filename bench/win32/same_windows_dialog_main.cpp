@@ -1,8 +1,8 @@
 // A reference for Kelvarin.exe's start-up under Wine that does the same Win32 work without
-// Kelvarin's start or form kit: it asks the spooler for its printers, shows the progress window modeless,
-// then the printer dialog modally, both from in-memory dialog templates built from Kelvarin's
-// layout tables (same captions, control kinds, count, places and fonts), and fills the dialog
-// as Kelvarin does before it shows. What is left between the two is the cost of Kelvarin's
+// Kelvarin's start or form kit: it asks the spooler for its printers, shows the progress window
+// modeless, then the printer dialog modally, both from in-memory dialog templates built from
+// Kelvarin's layout tables (same captions, control kinds, count, places and fonts), and fills the
+// dialog as Kelvarin does before it shows. What is left between the two is the cost of Kelvarin's
 // own start (settings, log, form kit), not of the windows a person sees.
 #include <windows.h>
 #include <winspool.h>
@@ -78,8 +78,8 @@ void ApplyFonts(HWND dialog, const FormLayout& form) {
   }
 }
 
-int Id(const FormLayout& form, const char* name) {
-  return kFirstId + static_cast<int>(vorn::forms::FindControl(form, name) - form.Controls.data());
+int Id(const FormLayout& form, vorn::forms::ControlId control) {
+  return kFirstId + vorn::forms::GetControl(form, control).Id.Row();
 }
 
 INT_PTR CALLBACK ProgressProc(HWND dialog, UINT message, WPARAM, LPARAM) {
@@ -97,7 +97,7 @@ INT_PTR CALLBACK ChoiceProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   if (message == WM_INITDIALOG) {
     ApplyFonts(dialog, form);
     using vorn::print::frmPrinterChoice;
-    SetDlgItemTextW(dialog, Id(form, "lblInst"),
+    SetDlgItemTextW(dialog, Id(form, vorn::print::frmPrinterChoice::Control::lblInst),
                     vorn::AnsiToWide(frmPrinterChoice::kInstructions).c_str());
     DWORD needed = 0;
     DWORD count = 0;
@@ -107,22 +107,28 @@ INT_PTR CALLBACK ChoiceProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     if (needed > 0 && EnumPrintersW(flags, nullptr, 2, buffer.data(), needed, &needed, &count)) {
       const auto* printers = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
       for (DWORD i = 0; i < count; ++i)
-        SendDlgItemMessageW(dialog, Id(form, "cmbPrinter"), CB_ADDSTRING, 0,
-                            reinterpret_cast<LPARAM>(printers[i].pPrinterName));
+        SendDlgItemMessageW(dialog, Id(form, vorn::print::frmPrinterChoice::Control::cmbPrinter),
+                            CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(printers[i].pPrinterName));
       if (count > 0) {
-        SendDlgItemMessageW(dialog, Id(form, "cmbPrinter"), CB_SETCURSEL, 0, 0);
+        SendDlgItemMessageW(dialog, Id(form, vorn::print::frmPrinterChoice::Control::cmbPrinter),
+                            CB_SETCURSEL, 0, 0);
         const std::wstring selected =
             vorn::AnsiToWide(frmPrinterChoice::kSelectedPrefix) + printers[0].pPrinterName;
-        SetDlgItemTextW(dialog, Id(form, "lblSelected"), selected.c_str());
-        SetDlgItemTextW(dialog, Id(form, "txtType"), printers[0].pDriverName);
-        SetDlgItemTextW(dialog, Id(form, "txtWhere"), printers[0].pPortName);
+        SetDlgItemTextW(dialog, Id(form, vorn::print::frmPrinterChoice::Control::lblSelected),
+                        selected.c_str());
+        SetDlgItemTextW(dialog, Id(form, vorn::print::frmPrinterChoice::Control::txtType),
+                        printers[0].pDriverName);
+        SetDlgItemTextW(dialog, Id(form, vorn::print::frmPrinterChoice::Control::txtWhere),
+                        printers[0].pPortName);
       }
     }
-    SetDlgItemTextW(dialog, Id(form, "txtFont"), L"Courier New");
-    SetDlgItemTextW(dialog, Id(form, "txtCopies"), L"1");
+    SetDlgItemTextW(dialog, Id(form, vorn::print::frmPrinterChoice::Control::txtFont),
+                    L"Courier New");
+    SetDlgItemTextW(dialog, Id(form, vorn::print::frmPrinterChoice::Control::txtCopies), L"1");
     return TRUE;
   }
-  if (message == WM_COMMAND && LOWORD(wParam) == Id(form, "btnOK")) {
+  if (message == WM_COMMAND &&
+      LOWORD(wParam) == Id(form, vorn::print::frmPrinterChoice::Control::btnOK)) {
     EndDialog(dialog, IDOK);
     return TRUE;
   }

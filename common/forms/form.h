@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string_view>
-
 #include "common/forms/form_layout.h"
 #include "common/forms/form_view.h"
 
@@ -25,9 +23,9 @@ class Form {
   virtual void Form_Unload() {}
 
   // A command button pressed, or an entry picked from a combo box's or list box's list.
-  virtual void Click(std::string_view /*control*/) {}
+  virtual void Click(ControlId /*control*/) {}
   // The focus left `control` for another control of this form (not for another window).
-  virtual void LostFocus(std::string_view /*control*/) {}
+  virtual void LostFocus(ControlId /*control*/) {}
 
  protected:
   // The attached window; only valid between Attach and Detach.
@@ -37,7 +35,10 @@ class Form {
   FormView* view_ = nullptr;
 };
 
-// How a front end shows forms.
+// How a front end shows forms and runs their event loops. A failure that escapes a form's
+// event handler ends every loop the host runs and is thrown again from ShowModal or
+// RunUntilNoWindow, outside the window system's call-backs, so it reaches the program's main
+// like any other failure; no form is unloaded on the way.
 class FormHost {
  public:
   virtual ~FormHost() = default;
@@ -47,6 +48,9 @@ class FormHost {
   // Loads `form` in a new window, centred on the screen, and shows it without waiting. The
   // window lives until the form closes it.
   virtual void ShowModeless(Form& form) = 0;
+  // Runs the event loop until no window the host showed is left (the program's end); returns
+  // at once when none is on screen.
+  virtual void RunUntilNoWindow() = 0;
 };
 
 }  // namespace vorn::forms

@@ -1,6 +1,8 @@
 #include "common/forms/form_layout.h"
 
 #include <algorithm>
+#include <stdexcept>
+#include <string>
 
 namespace vorn::forms {
 
@@ -10,15 +12,21 @@ int TwipsToPixels(int twips, int dpi) {
   return static_cast<int>(scaled >= 0 ? (scaled + 720) / 1440 : -((-scaled + 720) / 1440));
 }
 
-const ControlLayout* FindControl(const FormLayout& form, std::string_view name) {
-  for (const ControlLayout& control : form.Controls)
-    if (name == control.Name) return &control;
-  return nullptr;
+const ControlLayout* FindControl(const FormLayout& form, ControlId control) {
+  const int row = control.Row();
+  if (row < 0 || static_cast<std::size_t>(row) >= form.Controls.size()) return nullptr;
+  const ControlLayout& found = form.Controls[static_cast<std::size_t>(row)];
+  return found.Id == control ? &found : nullptr;
+}
+
+const ControlLayout& GetControl(const FormLayout& form, ControlId control) {
+  if (const ControlLayout* found = FindControl(form, control)) return *found;
+  throw std::invalid_argument("No control " + std::to_string(control.Row()) + " on " + form.Name);
 }
 
 Rect ClientTwips(const FormLayout& form, const ControlLayout& control) {
   Rect rect{control.Left, control.Top, control.Width, control.Height};
-  if (control.Container != nullptr) {
+  if (!control.Container.IsNone()) {
     if (const ControlLayout* frame = FindControl(form, control.Container)) {
       const Rect outer = ClientTwips(form, *frame);
       rect.Left += outer.Left;

@@ -1,7 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <span>
-#include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace vorn::forms {
@@ -37,16 +38,50 @@ struct ControlFont {
   bool Bold = false;
 };
 
+// The enum class a form names its controls in: one enumerator per row of its layout table, in
+// the table's order.
+template <typename Enum>
+concept ControlEnum = std::is_enum_v<Enum> && !std::is_convertible_v<Enum, int>;
+
+namespace detail {
+// One address per form's enum class, so that a control of one form is never taken for another's.
+template <typename Enum>
+inline constexpr char kFormOf = 0;
+}  // namespace detail
+
+// A control of a form, made from the form's enumerator: which form's enum it comes from and the
+// row it names. The default value names no control.
+class ControlId {
+ public:
+  constexpr ControlId() = default;
+  template <ControlEnum Enum>
+  constexpr ControlId(Enum control)  // implicit: a form names a control by its enumerator
+      : form_(&detail::kFormOf<Enum>), row_(static_cast<int>(control)) {}
+
+  // The row of the form's layout table, or -1 for no control.
+  constexpr int Row() const { return row_; }
+  constexpr bool IsNone() const { return form_ == nullptr; }
+
+  friend constexpr bool operator==(const ControlId&, const ControlId&) = default;
+
+ private:
+  const void* form_ = nullptr;
+  int row_ = -1;
+};
+
+// One row of a form's layout table, written with designated initializers:
+//   {.Id = Control::btnOK, .Name = "btnOK", .Kind = ControlKind::kCommandButton, ...}
 struct ControlLayout {
-  const char* Name;
+  ControlId Id;      // the form's enumerator for this row
+  const char* Name;  // the control's own name: the window system's object name
   ControlKind Kind;
-  const char* Caption;    // the text the control starts with ("" for none)
-  const char* Container;  // the frame it sits in, or null for the form's client area
-  int Left;
-  int Top;
-  int Width;
-  int Height;
-  int TabIndex;
+  const char* Caption = "";  // the text the control starts with ("" for none)
+  ControlId Container = {};  // the frame it sits in, or none for the form's client area
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Height = 0;
+  int TabIndex = 0;
   TextAlign Align = TextAlign::kLeft;
   bool WordWrap = false;     // a label whose text wraps to its width
   bool DisplayOnly = false;  // a text box the form writes and never reads back
@@ -62,8 +97,17 @@ struct FormLayout {
   int ClientHeight;     // twips
   FormBorder Border;
   std::span<const ControlLayout> Controls;
-  const char* FirstFocus;  // the control that has the focus when the form opens, or null
+  ControlId FirstFocus = {};  // the control that has the focus when the form opens, or none
 };
+
+// Whether row i of `rows` is the enumerator with the value i, for every row: a form checks its
+// table with it at compile time, so a row and its enumerator cannot drift apart.
+template <ControlEnum Enum, std::size_t N>
+constexpr bool RowsFollow(const ControlLayout (&rows)[N]) {
+  for (std::size_t i = 0; i < N; ++i)
+    if (rows[i].Id != ControlId(static_cast<Enum>(i))) return false;
+  return true;
+}
 
 // A rectangle in twips or pixels.
 struct Rect {
@@ -79,8 +123,11 @@ struct Rect {
 // window uses, so the same twips land on the same pixel everywhere.
 int TwipsToPixels(int twips, int dpi = 96);
 
-// The control named `name`, or null.
-const ControlLayout* FindControl(const FormLayout& form, std::string_view name);
+// The row of `control`, or null when the form has no such control.
+const ControlLayout* FindControl(const FormLayout& form, ControlId control);
+// The row of `control`; throws std::invalid_argument when the form has no such control. Every
+// window fails this way on a control its form does not have.
+const ControlLayout& GetControl(const FormLayout& form, ControlId control);
 
 // The control's rectangle in twips relative to the form's client area (its frame's position
 // added when it sits in one).

@@ -98,20 +98,22 @@ FormWindow::FormWindow(forms::Form& form, FailureHandler onFailure)
 }
 
 FormWindow::~FormWindow() {
-  for (auto& [name, control] : controls_) control->removeEventFilter(this);
+  for (QWidget* control : controls_)
+    if (control != nullptr) control->removeEventFilter(this);
 }
 
 void FormWindow::Build() {
   const FormLayout& layout = form_.Layout();
+  controls_.assign(layout.Controls.size(), nullptr);
   // Frames first, so that the controls inside them have their parent.
   for (const bool frames : {true, false}) {
     for (const ControlLayout& control : layout.Controls) {
       if ((control.Kind == ControlKind::kFrame) != frames) continue;
       QWidget* parent = this;
       QPoint offset = clientOrigin_;
-      if (control.Container != nullptr) {
+      if (!control.Container.IsNone()) {
         if (const ControlLayout* frame = forms::FindControl(layout, control.Container)) {
-          parent = controls_.at(frame->Name);
+          parent = Control(frame->Id);
           const forms::Rect outer = forms::ClientPixels(layout, *frame);
           offset = QPoint(-outer.Left, -outer.Top);
         }
@@ -124,21 +126,20 @@ void FormWindow::Build() {
         widget->setFont(ClassicFont(control.Font.Points, control.Font.Bold));
       widget->setEnabled(control.Enabled);
       if (!control.Visible) widget->setVisible(false);
-      controls_.emplace(control.Name, widget);
+      controls_[static_cast<std::size_t>(control.Id.Row())] = widget;
     }
   }
 
   const std::vector<const ControlLayout*> order = forms::FocusOrder(layout);
   for (std::size_t i = 1; i < order.size(); ++i)
-    setTabOrder(Control(order[i - 1]->Name), Control(order[i]->Name));
-  for (const ControlLayout* control : order) Control(control->Name)->installEventFilter(this);
-  if (layout.FirstFocus != nullptr)
-    if (QWidget* first = Control(layout.FirstFocus)) first->setFocus();
+    setTabOrder(Control(order[i - 1]->Id), Control(order[i]->Id));
+  for (const ControlLayout* control : order) Control(control->Id)->installEventFilter(this);
+  if (!layout.FirstFocus.IsNone()) Control(layout.FirstFocus)->setFocus();
 }
 
 QWidget* FormWindow::Make(const ControlLayout& control, QWidget* parent) {
   const QString caption = FromAnsi(control.Caption);
-  const std::string name = control.Name;
+  const forms::ControlId id = control.Id;
   switch (control.Kind) {
     case ControlKind::kLabel: {
       auto* label = new QLabel(caption, parent);
@@ -154,7 +155,7 @@ QWidget* FormWindow::Make(const ControlLayout& control, QWidget* parent) {
       MakeDropDownCombo(*combo);
       combo->setEditText(caption);
       connect(combo, &QComboBox::activated, this,
-              [this, name] { Forward([&] { form_.Click(name); }); });
+              [this, id] { Forward([&] { form_.Click(id); }); });
       return combo;
     }
     case ControlKind::kTextBox: {
@@ -166,7 +167,7 @@ QWidget* FormWindow::Make(const ControlLayout& control, QWidget* parent) {
     case ControlKind::kCommandButton: {
       auto* button = new CommandButton(caption, parent);
       connect(button, &QPushButton::clicked, this,
-              [this, name] { Forward([&] { form_.Click(name); }); });
+              [this, id] { Forward([&] { form_.Click(id); }); });
       return button;
     }
     case ControlKind::kListBox: {
@@ -175,16 +176,16 @@ QWidget* FormWindow::Make(const ControlLayout& control, QWidget* parent) {
       // A plain list box: long items are cut at the edge rather than scrolled sideways.
       list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
       connect(list, &QListWidget::itemClicked, this,
-              [this, name] { Forward([&] { form_.Click(name); }); });
+              [this, id] { Forward([&] { form_.Click(id); }); });
       return list;
     }
   }
   return new QWidget(parent);
 }
 
-QWidget* FormWindow::Control(std::string_view name) const {
-  const auto found = controls_.find(name);
-  return found == controls_.end() ? nullptr : found->second;
+QWidget* FormWindow::Control(forms::ControlId control) const {
+  const ControlLayout& row = forms::GetControl(form_.Layout(), control);
+  return controls_.at(static_cast<std::size_t>(row.Id.Row()));
 }
 
 void FormWindow::Forward(const std::function<void()>& handler) {
@@ -197,7 +198,7 @@ void FormWindow::Forward(const std::function<void()>& handler) {
 
 void FormWindow::SetCaption(const std::string& text) { setWindowTitle(FromAnsi(text)); }
 
-void FormWindow::SetText(std::string_view control, const std::string& text) {
+void FormWindow::SetText(forms::ControlId control, const std::string& text) {
   QWidget* widget = Control(control);
   const QString value = FromAnsi(text);
   if (auto* label = qobject_cast<QLabel*>(widget))
@@ -212,7 +213,7 @@ void FormWindow::SetText(std::string_view control, const std::string& text) {
     frame->setTitle(value);
 }
 
-std::string FormWindow::Text(std::string_view control) const {
+std::string FormWindow::Text(forms::ControlId control) const {
   QWidget* widget = Control(control);
   if (auto* label = qobject_cast<QLabel*>(widget)) return ToAnsi(label->text());
   if (auto* button = qobject_cast<QAbstractButton*>(widget)) return ToAnsi(button->text());
@@ -224,7 +225,7 @@ std::string FormWindow::Text(std::string_view control) const {
   return {};
 }
 
-void FormWindow::AddItem(std::string_view control, const std::string& text) {
+void FormWindow::AddItem(forms::ControlId control, const std::string& text) {
   QWidget* widget = Control(control);
   if (auto* combo = qobject_cast<QComboBox*>(widget))
     combo->addItem(FromAnsi(text));
@@ -232,7 +233,7 @@ void FormWindow::AddItem(std::string_view control, const std::string& text) {
     list->addItem(FromAnsi(text));
 }
 
-void FormWindow::InsertItem(std::string_view control, int index, const std::string& text) {
+void FormWindow::InsertItem(forms::ControlId control, int index, const std::string& text) {
   QWidget* widget = Control(control);
   if (auto* combo = qobject_cast<QComboBox*>(widget))
     combo->insertItem(index, FromAnsi(text));
@@ -240,14 +241,14 @@ void FormWindow::InsertItem(std::string_view control, int index, const std::stri
     list->insertItem(index, FromAnsi(text));
 }
 
-int FormWindow::ItemCount(std::string_view control) const {
+int FormWindow::ItemCount(forms::ControlId control) const {
   QWidget* widget = Control(control);
   if (auto* combo = qobject_cast<QComboBox*>(widget)) return combo->count();
   if (auto* list = qobject_cast<QListWidget*>(widget)) return list->count();
   return 0;
 }
 
-std::string FormWindow::ItemText(std::string_view control, int index) const {
+std::string FormWindow::ItemText(forms::ControlId control, int index) const {
   QWidget* widget = Control(control);
   if (auto* combo = qobject_cast<QComboBox*>(widget)) return ToAnsi(combo->itemText(index));
   if (auto* list = qobject_cast<QListWidget*>(widget))
@@ -255,7 +256,7 @@ std::string FormWindow::ItemText(std::string_view control, int index) const {
   return {};
 }
 
-void FormWindow::SetListIndex(std::string_view control, int index) {
+void FormWindow::SetListIndex(forms::ControlId control, int index) {
   QWidget* widget = Control(control);
   if (auto* combo = qobject_cast<QComboBox*>(widget)) {
     if (index >= 0) {
@@ -272,11 +273,11 @@ void FormWindow::SetListIndex(std::string_view control, int index) {
   }
 }
 
-void FormWindow::SetEnabled(std::string_view control, bool enabled) {
+void FormWindow::SetEnabled(forms::ControlId control, bool enabled) {
   if (QWidget* widget = Control(control)) widget->setEnabled(enabled);
 }
 
-void FormWindow::SetVisible(std::string_view control, bool visible) {
+void FormWindow::SetVisible(forms::ControlId control, bool visible) {
   if (QWidget* widget = Control(control)) widget->setVisible(visible);
 }
 
@@ -316,8 +317,9 @@ bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
     const QWidget* now = QApplication::focusWidget();
     if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason &&
         (now == nullptr || now->window() == this)) {
-      const std::string name = watched->objectName().toStdString();
-      Forward([&] { form_.LostFocus(name); });
+      for (std::size_t row = 0; row < controls_.size(); ++row)
+        if (controls_[row] == watched)
+          Forward([&] { form_.LostFocus(form_.Layout().Controls[row].Id); });
     }
   }
   return QDialog::eventFilter(watched, event);

@@ -4,9 +4,8 @@
 #include <QPoint>
 #include <exception>
 #include <functional>
-#include <map>
 #include <string>
-#include <string_view>
+#include <vector>
 
 #include "common/forms/form.h"
 #include "common/forms/form_view.h"
@@ -31,21 +30,22 @@ class FormWindow final : public QDialog, public forms::FormView {
   FormWindow& operator=(const FormWindow&) = delete;
   ~FormWindow() override;
 
-  // The control built for `name`, or null.
-  QWidget* Control(std::string_view name) const;
+  // The control built for `control`; throws std::invalid_argument when the form has no such
+  // control.
+  QWidget* Control(forms::ControlId control) const;
   // Where the form's client area starts inside the window (past a border the window draws).
   QPoint ClientOrigin() const { return clientOrigin_; }
 
   void SetCaption(const std::string& text) override;
-  void SetText(std::string_view control, const std::string& text) override;
-  std::string Text(std::string_view control) const override;
-  void AddItem(std::string_view control, const std::string& text) override;
-  void InsertItem(std::string_view control, int index, const std::string& text) override;
-  int ItemCount(std::string_view control) const override;
-  std::string ItemText(std::string_view control, int index) const override;
-  void SetListIndex(std::string_view control, int index) override;
-  void SetEnabled(std::string_view control, bool enabled) override;
-  void SetVisible(std::string_view control, bool visible) override;
+  void SetText(forms::ControlId control, const std::string& text) override;
+  std::string Text(forms::ControlId control) const override;
+  void AddItem(forms::ControlId control, const std::string& text) override;
+  void InsertItem(forms::ControlId control, int index, const std::string& text) override;
+  int ItemCount(forms::ControlId control) const override;
+  std::string ItemText(forms::ControlId control, int index) const override;
+  void SetListIndex(forms::ControlId control, int index) override;
+  void SetEnabled(forms::ControlId control, bool enabled) override;
+  void SetVisible(forms::ControlId control, bool visible) override;
   void Repaint() override;
   void SetBusyPointer(bool busy) override;
   void Close() override;
@@ -66,7 +66,7 @@ class FormWindow final : public QDialog, public forms::FormView {
 
   forms::Form& form_;
   FailureHandler onFailure_;
-  std::map<std::string, QWidget*, std::less<>> controls_;
+  std::vector<QWidget*> controls_;  // by row of the layout table
   QPoint clientOrigin_;
   bool drawsBorder_ = false;
   bool unloaded_ = false;

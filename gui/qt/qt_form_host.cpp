@@ -1,38 +1,39 @@
 #include "gui/qt/qt_form_host.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <algorithm>
 
 #include "gui/qt/centre_on_screen.h"
 
 namespace vorn::gui {
 
-QtFormHost::QtFormHost(FormWindow::FailureHandler onFailure) : onFailure_(std::move(onFailure)) {}
-
 QtFormHost::~QtFormHost() = default;
 
 void QtFormHost::ShowModal(forms::Form& form) {
-  FormWindow window(form, onFailure_);
+  FormWindow window(form, [this] { Fail(); });
   shown_.emplace_back(&form, &window);
-  try {
-    form.Form_Load();
-    window.setWindowModality(Qt::ApplicationModal);
-    // Centred before it maps, and again once the window system has given it its frame.
-    CentreOnScreen(window);
-    window.show();
-    CentreOnScreen(window);
-    window.exec();
-  } catch (...) {
-    shown_.pop_back();
-    form.Detach();
-    throw;
-  }
-  shown_.pop_back();
-  form.Detach();
+  struct Done {
+    QtFormHost& host;
+    forms::Form& form;
+    ~Done() {
+      host.shown_.pop_back();
+      form.Detach();
+    }
+  } done{*this, form};
+  form.Form_Load();
+  window.setWindowModality(Qt::ApplicationModal);
+  // Centred before it maps, and again once the window system has given it its frame.
+  CentreOnScreen(window);
+  window.show();
+  CentreOnScreen(window);
+  modal_.push_back(&window);
+  if (!failure_.Kept()) window.exec();
+  modal_.pop_back();
+  failure_.ThrowIfKept();
 }
 
 void QtFormHost::ShowModeless(forms::Form& form) {
-  modeless_.push_back(std::make_unique<FormWindow>(form, onFailure_));
+  modeless_.push_back(std::make_unique<FormWindow>(form, [this] { Fail(); }));
   FormWindow& window = *modeless_.back();
   shown_.emplace_back(&form, &window);
   form.Form_Load();
@@ -43,10 +44,31 @@ void QtFormHost::ShowModeless(forms::Form& form) {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+void QtFormHost::RunUntilNoWindow() {
+  failure_.ThrowIfKept();
+  const bool shown = std::any_of(modeless_.begin(), modeless_.end(),
+                                 [](const auto& window) { return window->isVisible(); });
+  // Qt's loop ends when its last window closes; with none on screen it would never end.
+  if (shown) {
+    running_ = true;
+    QApplication::exec();
+    running_ = false;
+  }
+  failure_.ThrowIfKept();
+}
+
 FormWindow* QtFormHost::WindowOf(const forms::Form& form) const {
   const auto found = std::find_if(shown_.rbegin(), shown_.rend(),
                                   [&](const auto& entry) { return entry.first == &form; });
   return found == shown_.rend() ? nullptr : found->second;
+}
+
+void QtFormHost::Fail() {
+  failure_.Keep(std::current_exception());
+  // Hiding a modal window ends its loop; its showing then throws the failure again. No form
+  // is unloaded on the way: nothing after a failure runs.
+  for (FormWindow* window : modal_) window->hide();
+  if (running_) QCoreApplication::exit(1);
 }
 
 }  // namespace vorn::gui

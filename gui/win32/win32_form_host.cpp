@@ -36,10 +36,10 @@ void Win32FormHost::ShowModal(forms::Form& form) {
   } detach{form, disabled};
   form.Form_Load();
   if (window.Alive()) window.ShowCentred();
-  while (window.Alive() && !failure_ && !quit_) {
+  while (window.Alive() && !failure_.Kept() && !quit_) {
     if (!Step()) break;
   }
-  ThrowIfFailed();
+  failure_.ThrowIfKept();
 }
 
 void Win32FormHost::ShowModeless(forms::Form& form) {
@@ -52,10 +52,10 @@ void Win32FormHost::ShowModeless(forms::Form& form) {
 }
 
 void Win32FormHost::RunUntilNoWindow() {
-  while (!live_.empty() && !failure_ && !quit_) {
+  while (!live_.empty() && !failure_.Kept() && !quit_) {
     if (!Step()) break;
   }
-  ThrowIfFailed();
+  failure_.ThrowIfKept();
 }
 
 void Win32FormHost::WindowCreated(Win32FormWindow& window) { live_.push_back(&window); }
@@ -67,9 +67,7 @@ void Win32FormHost::WindowDestroyed(Win32FormWindow& window) {
   }
 }
 
-void Win32FormHost::Fail(std::exception_ptr failure) {
-  if (!failure_) failure_ = failure;
-}
+void Win32FormHost::Fail(std::exception_ptr failure) { failure_.Keep(failure); }
 
 void Win32FormHost::SetBusyPointer(bool busy) {
   busy_ = std::max(0, busy_ + (busy ? 1 : -1));
@@ -108,14 +106,6 @@ void Win32FormHost::Dispatch(MSG& message) {
   if (window != nullptr && IsDialogMessageW(root, &message)) return;
   TranslateMessage(&message);
   DispatchMessageW(&message);
-}
-
-void Win32FormHost::ThrowIfFailed() {
-  if (failure_) {
-    std::exception_ptr failure = failure_;
-    failure_ = nullptr;
-    std::rethrow_exception(failure);
-  }
 }
 
 }  // namespace vorn::win32

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/forms/form.h"
+#include "common/forms/handler_failure.h"
 
 namespace vorn::win32 {
 
@@ -26,8 +27,7 @@ class Win32FormHost final : public forms::FormHost {
   void ShowModal(forms::Form& form) override;
   void ShowModeless(forms::Form& form) override;
 
-  // Runs the event loop until no window is left (the program's end).
-  void RunUntilNoWindow();
+  void RunUntilNoWindow() override;
   int WindowCount() const { return static_cast<int>(live_.size()); }
 
   // Called by the windows.
@@ -43,11 +43,10 @@ class Win32FormHost final : public forms::FormHost {
   void Dispatch(MSG& message);
   // Waits for and handles one message; false when the program is asked to quit.
   bool Step();
-  void ThrowIfFailed();
 
   std::vector<Win32FormWindow*> live_;
   std::vector<std::unique_ptr<Win32FormWindow>> modeless_;
-  std::exception_ptr failure_;
+  forms::HandlerFailure failure_;
   int busy_ = 0;
   bool quit_ = false;
 };

@@ -207,9 +207,7 @@ void Win32FormWindow::ShowCentred() {
   SetWindowPos(hwnd_, HWND_TOP, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   ShowWindow(hwnd_, SW_SHOWNORMAL);
   SetForegroundWindow(hwnd_);
-  if (const char* first = form_.Layout().FirstFocus) {
-    if (const Control* control = Find(first)) SetFocus(control->Hwnd);
-  }
+  if (const Control* control = Find(form_.Layout().FirstFocus)) SetFocus(control->Hwnd);
   UpdateWindow(hwnd_);
 }
 
@@ -303,10 +301,10 @@ void Win32FormWindow::OnCommand(int id, int code) {
     if (GetDlgCtrlID(control.Hwnd) == id) found = &control;
   if (found == nullptr) return;
   const Control& control = *found;
-  const std::string_view name = control.Layout->Name;
+  const forms::ControlId which = control.Layout->Id;
   switch (control.Layout->Kind) {
     case ControlKind::kCommandButton:
-      if (code == BN_CLICKED) Forward([&] { form_.Click(name); });
+      if (code == BN_CLICKED) Forward([&] { form_.Click(which); });
       break;
     case ControlKind::kComboBox:
       if (code == CBN_SELCHANGE) {
@@ -315,12 +313,12 @@ void Win32FormWindow::OnCommand(int id, int code) {
         const LRESULT picked = SendMessageW(control.Hwnd, CB_GETCURSEL, 0, 0);
         if (picked != CB_ERR)
           SetWindowTextW(control.Hwnd,
-                         AnsiToWide(ItemText(name, static_cast<int>(picked))).c_str());
-        Forward([&] { form_.Click(name); });
+                         AnsiToWide(ItemText(which, static_cast<int>(picked))).c_str());
+        Forward([&] { form_.Click(which); });
       }
       break;
     case ControlKind::kListBox:
-      if (code == LBN_SELCHANGE) Forward([&] { form_.Click(name); });
+      if (code == LBN_SELCHANGE) Forward([&] { form_.Click(which); });
       break;
     default:
       break;
@@ -332,8 +330,8 @@ void Win32FormWindow::OnFocusLeft(HWND hwnd, HWND next) {
   if (GetAncestor(next, GA_ROOT) != hwnd_) return;  // another window: not a LostFocus
   const Control* left = Owning(hwnd);
   if (left == nullptr || left == Owning(next)) return;  // within one combo box
-  const std::string_view name = left->Layout->Name;
-  Forward([&] { form_.LostFocus(name); });
+  const forms::ControlId id = left->Layout->Id;
+  Forward([&] { form_.LostFocus(id); });
 }
 
 bool Win32FormWindow::IsButton(HWND control) const {
@@ -365,15 +363,16 @@ void Win32FormWindow::Unload() {
   DestroyWindow(hwnd_);
 }
 
-const Win32FormWindow::Control* Win32FormWindow::Find(std::string_view name) const {
-  for (const Control& control : controls_)
-    if (name == control.Layout->Name) return &control;
+const Win32FormWindow::Control* Win32FormWindow::Find(forms::ControlId control) const {
+  for (const Control& built : controls_)
+    if (built.Layout->Id == control) return &built;
   return nullptr;
 }
 
-const Win32FormWindow::Control& Win32FormWindow::Get(std::string_view name) const {
-  if (const Control* control = Find(name)) return *control;
-  throw std::invalid_argument("No control " + std::string(name) + " on " + form_.Layout().Name);
+const Win32FormWindow::Control& Win32FormWindow::Get(forms::ControlId control) const {
+  const ControlLayout& row = forms::GetControl(form_.Layout(), control);
+  if (const Control* built = Find(row.Id)) return *built;
+  throw std::logic_error(std::string("No window for ") + row.Name);
 }
 
 const Win32FormWindow::Control* Win32FormWindow::Owning(HWND hwnd) const {
@@ -386,34 +385,34 @@ void Win32FormWindow::SetCaption(const std::string& text) {
   SetWindowTextW(hwnd_, AnsiToWide(text).c_str());
 }
 
-void Win32FormWindow::SetText(std::string_view control, const std::string& text) {
+void Win32FormWindow::SetText(forms::ControlId control, const std::string& text) {
   SetWindowTextW(Get(control).Hwnd, AnsiToWide(text).c_str());
 }
 
-std::string Win32FormWindow::Text(std::string_view control) const {
+std::string Win32FormWindow::Text(forms::ControlId control) const {
   return WideToAnsi(WindowText(Get(control).Hwnd));
 }
 
-void Win32FormWindow::AddItem(std::string_view control, const std::string& text) {
+void Win32FormWindow::AddItem(forms::ControlId control, const std::string& text) {
   const Control& c = Get(control);
   const UINT add = IsKind(*c.Layout, ControlKind::kComboBox) ? CB_ADDSTRING : LB_ADDSTRING;
   SendMessageW(c.Hwnd, add, 0, reinterpret_cast<LPARAM>(AnsiToWide(text).c_str()));
 }
 
-void Win32FormWindow::InsertItem(std::string_view control, int index, const std::string& text) {
+void Win32FormWindow::InsertItem(forms::ControlId control, int index, const std::string& text) {
   const Control& c = Get(control);
   const UINT insert = IsKind(*c.Layout, ControlKind::kComboBox) ? CB_INSERTSTRING : LB_INSERTSTRING;
   SendMessageW(c.Hwnd, insert, static_cast<WPARAM>(index),
                reinterpret_cast<LPARAM>(AnsiToWide(text).c_str()));
 }
 
-int Win32FormWindow::ItemCount(std::string_view control) const {
+int Win32FormWindow::ItemCount(forms::ControlId control) const {
   const Control& c = Get(control);
   const UINT count = IsKind(*c.Layout, ControlKind::kComboBox) ? CB_GETCOUNT : LB_GETCOUNT;
   return static_cast<int>(SendMessageW(c.Hwnd, count, 0, 0));
 }
 
-std::string Win32FormWindow::ItemText(std::string_view control, int index) const {
+std::string Win32FormWindow::ItemText(forms::ControlId control, int index) const {
   const Control& c = Get(control);
   const bool combo = IsKind(*c.Layout, ControlKind::kComboBox);
   const LRESULT length =
@@ -426,7 +425,7 @@ std::string Win32FormWindow::ItemText(std::string_view control, int index) const
   return WideToAnsi(text);
 }
 
-void Win32FormWindow::SetListIndex(std::string_view control, int index) {
+void Win32FormWindow::SetListIndex(forms::ControlId control, int index) {
   const Control& c = Get(control);
   if (!IsKind(*c.Layout, ControlKind::kComboBox)) {
     SendMessageW(c.Hwnd, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
@@ -438,11 +437,11 @@ void Win32FormWindow::SetListIndex(std::string_view control, int index) {
   if (index < 0) SetWindowTextW(c.Hwnd, text.c_str());
 }
 
-void Win32FormWindow::SetEnabled(std::string_view control, bool enabled) {
+void Win32FormWindow::SetEnabled(forms::ControlId control, bool enabled) {
   EnableWindow(Get(control).Hwnd, enabled ? TRUE : FALSE);
 }
 
-void Win32FormWindow::SetVisible(std::string_view control, bool visible) {
+void Win32FormWindow::SetVisible(forms::ControlId control, bool visible) {
   ShowWindow(Get(control).Hwnd, visible ? SW_SHOWNA : SW_HIDE);
 }
 

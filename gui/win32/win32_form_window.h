@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "common/forms/form.h"
@@ -45,15 +44,15 @@ class Win32FormWindow final : public forms::FormView {
 
   // FormView
   void SetCaption(const std::string& text) override;
-  void SetText(std::string_view control, const std::string& text) override;
-  std::string Text(std::string_view control) const override;
-  void AddItem(std::string_view control, const std::string& text) override;
-  void InsertItem(std::string_view control, int index, const std::string& text) override;
-  int ItemCount(std::string_view control) const override;
-  std::string ItemText(std::string_view control, int index) const override;
-  void SetListIndex(std::string_view control, int index) override;
-  void SetEnabled(std::string_view control, bool enabled) override;
-  void SetVisible(std::string_view control, bool visible) override;
+  void SetText(forms::ControlId control, const std::string& text) override;
+  std::string Text(forms::ControlId control) const override;
+  void AddItem(forms::ControlId control, const std::string& text) override;
+  void InsertItem(forms::ControlId control, int index, const std::string& text) override;
+  int ItemCount(forms::ControlId control) const override;
+  std::string ItemText(forms::ControlId control, int index) const override;
+  void SetListIndex(forms::ControlId control, int index) override;
+  void SetEnabled(forms::ControlId control, bool enabled) override;
+  void SetVisible(forms::ControlId control, bool visible) override;
   void Repaint() override;
   void SetBusyPointer(bool busy) override;
   void Close() override;
@@ -79,8 +78,10 @@ class Win32FormWindow final : public forms::FormView {
   void Forward(Handler handler);
   void Unload();
 
-  const Control* Find(std::string_view name) const;
-  const Control& Get(std::string_view name) const;
+  // The control built for `control`; Get throws std::invalid_argument (forms::GetControl) when
+  // the form has no such control.
+  const Control* Find(forms::ControlId control) const;
+  const Control& Get(forms::ControlId control) const;
   const Control* Owning(HWND hwnd) const;
 
   forms::Form& form_;

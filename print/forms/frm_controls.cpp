@@ -3,25 +3,16 @@
 namespace vorn::print {
 namespace {
 
-// name, kind, caption, container, left, top, width, height, tab index, alignment, word wrap,
-// display only, enabled, visible, font
-const forms::ControlLayout kControls[] = {
-    {"lblMsg",
-     forms::ControlKind::kLabel,
-     "Printing VORN Quote.  Please wait.....",
-     nullptr,
-     540,
-     240,
-     5175,
-     435,
-     0,
-     forms::TextAlign::kCentre,
-     false,
-     false,
-     true,
-     true,
-     {"MS Sans Serif", 9.75, true}},
+// clang-format off
+constexpr forms::ControlLayout kControls[] = {
+    {.Id = frmControls::Control::lblMsg, .Name = "lblMsg", .Kind = forms::ControlKind::kLabel,
+     .Caption = "Printing VORN Quote.  Please wait.....",
+     .Left = 540, .Top = 240, .Width = 5175, .Height = 435, .TabIndex = 0,
+     .Align = forms::TextAlign::kCentre, .Font = {"MS Sans Serif", 9.75, true}},
 };
+// clang-format on
+// clang-format on
+static_assert(forms::RowsFollow<frmControls::Control>(kControls));
 
 }  // namespace
 
@@ -32,7 +23,6 @@ const forms::FormLayout frmControls::kLayout = {
     .ClientHeight = 975,
     .Border = forms::FormBorder::kFixedSingle,
     .Controls = kControls,
-    .FirstFocus = nullptr,
 };
 
 void frmControls::Repaint() {

@@ -9,6 +9,8 @@ namespace vorn::print {
 // dialog has it repainted after each button press.
 class frmControls final : public forms::Form {
  public:
+  // The controls, in the order of the layout table's rows.
+  enum class Control { lblMsg };
   static const forms::FormLayout kLayout;
 
   const forms::FormLayout& Layout() const override { return kLayout; }

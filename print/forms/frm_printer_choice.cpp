@@ -16,32 +16,66 @@ using forms::TextAlign;
 
 namespace {
 
-constexpr TextAlign kLeft = TextAlign::kLeft;
 constexpr TextAlign kRight = TextAlign::kRight;
 constexpr ControlKind kLabel = ControlKind::kLabel;
 constexpr ControlKind kTextBox = ControlKind::kTextBox;
 constexpr ControlKind kButton = ControlKind::kCommandButton;
 
-// name, kind, caption, container, left, top, width, height, tab index, alignment, word wrap,
-// display only. Controls in Frame1 are placed relative to it.
-const ControlLayout kControls[] = {
-    {"lblSelected", kLabel, "", nullptr, 270, 135, 5475, 285, 10},
-    {"Frame1", ControlKind::kFrame, "Change Printer", nullptr, 135, 495, 5655, 1695, 0},
-    {"Label1", kLabel, "Name:", "Frame1", 240, 360, 735, 255, 2, kRight},
-    {"cmbPrinter", ControlKind::kComboBox, "", "Frame1", 1200, 360, 4335, 315, 1},
-    {"Label4", kLabel, "Where:", "Frame1", 240, 780, 735, 255, 4, kRight},
-    {"txtWhere", kTextBox, "", "Frame1", 1200, 780, 1995, 285, 6, kLeft, false, true},
-    {"lblCopies", kLabel, "Number of copies:", "Frame1", 3510, 780, 1500, 240, 15, kRight},
-    {"txtCopies", kTextBox, "", "Frame1", 5040, 765, 510, 285, 14},
-    {"Label3", kLabel, "Driver:", "Frame1", 240, 1050, 735, 255, 3, kRight},
-    {"txtType", kTextBox, "", "Frame1", 1200, 1050, 4335, 285, 5, kLeft, false, true},
-    {"Label2", kLabel, "Font:", "Frame1", 240, 1320, 735, 255, 12, kRight},
-    {"txtFont", kTextBox, "", "Frame1", 1200, 1305, 3255, 285, 11, kLeft, false, true},
-    {"btnFont", kButton, "New Font", "Frame1", 4500, 1290, 1035, 315, 13},
-    {"lblInst", kLabel, "", nullptr, 135, 2295, 5655, 795, 9, kLeft, true},
-    {"btnOK", kButton, "OK", nullptr, 3660, 3165, 1035, 315, 7},
-    {"btnCancel", kButton, "Cancel", nullptr, 4800, 3165, 1035, 315, 8},
+using Control = frmPrinterChoice::Control;
+
+// Controls in Frame1 are placed relative to it.
+// clang-format off
+constexpr ControlLayout kControls[] = {
+    {.Id = Control::lblSelected, .Name = "lblSelected", .Kind = kLabel,
+     .Left = 270, .Top = 135, .Width = 5475, .Height = 285, .TabIndex = 10},
+    {.Id = Control::Frame1, .Name = "Frame1", .Kind = ControlKind::kFrame,
+     .Caption = "Change Printer",
+     .Left = 135, .Top = 495, .Width = 5655, .Height = 1695, .TabIndex = 0},
+    {.Id = Control::Label1, .Name = "Label1", .Kind = kLabel,
+     .Caption = "Name:", .Container = Control::Frame1,
+     .Left = 240, .Top = 360, .Width = 735, .Height = 255, .TabIndex = 2, .Align = kRight},
+    {.Id = Control::cmbPrinter, .Name = "cmbPrinter", .Kind = ControlKind::kComboBox,
+     .Container = Control::Frame1,
+     .Left = 1200, .Top = 360, .Width = 4335, .Height = 315, .TabIndex = 1},
+    {.Id = Control::Label4, .Name = "Label4", .Kind = kLabel,
+     .Caption = "Where:", .Container = Control::Frame1,
+     .Left = 240, .Top = 780, .Width = 735, .Height = 255, .TabIndex = 4, .Align = kRight},
+    {.Id = Control::txtWhere, .Name = "txtWhere", .Kind = kTextBox,
+     .Container = Control::Frame1,
+     .Left = 1200, .Top = 780, .Width = 1995, .Height = 285, .TabIndex = 6, .DisplayOnly = true},
+    {.Id = Control::lblCopies, .Name = "lblCopies", .Kind = kLabel,
+     .Caption = "Number of copies:", .Container = Control::Frame1,
+     .Left = 3510, .Top = 780, .Width = 1500, .Height = 240, .TabIndex = 15, .Align = kRight},
+    {.Id = Control::txtCopies, .Name = "txtCopies", .Kind = kTextBox,
+     .Container = Control::Frame1,
+     .Left = 5040, .Top = 765, .Width = 510, .Height = 285, .TabIndex = 14},
+    {.Id = Control::Label3, .Name = "Label3", .Kind = kLabel,
+     .Caption = "Driver:", .Container = Control::Frame1,
+     .Left = 240, .Top = 1050, .Width = 735, .Height = 255, .TabIndex = 3, .Align = kRight},
+    {.Id = Control::txtType, .Name = "txtType", .Kind = kTextBox,
+     .Container = Control::Frame1,
+     .Left = 1200, .Top = 1050, .Width = 4335, .Height = 285, .TabIndex = 5, .DisplayOnly = true},
+    {.Id = Control::Label2, .Name = "Label2", .Kind = kLabel,
+     .Caption = "Font:", .Container = Control::Frame1,
+     .Left = 240, .Top = 1320, .Width = 735, .Height = 255, .TabIndex = 12, .Align = kRight},
+    {.Id = Control::txtFont, .Name = "txtFont", .Kind = kTextBox,
+     .Container = Control::Frame1,
+     .Left = 1200, .Top = 1305, .Width = 3255, .Height = 285, .TabIndex = 11, .DisplayOnly = true},
+    {.Id = Control::btnFont, .Name = "btnFont", .Kind = kButton,
+     .Caption = "New Font", .Container = Control::Frame1,
+     .Left = 4500, .Top = 1290, .Width = 1035, .Height = 315, .TabIndex = 13},
+    {.Id = Control::lblInst, .Name = "lblInst", .Kind = kLabel,
+     .Left = 135, .Top = 2295, .Width = 5655, .Height = 795, .TabIndex = 9, .WordWrap = true},
+    {.Id = Control::btnOK, .Name = "btnOK", .Kind = kButton,
+     .Caption = "OK",
+     .Left = 3660, .Top = 3165, .Width = 1035, .Height = 315, .TabIndex = 7},
+    {.Id = Control::btnCancel, .Name = "btnCancel", .Kind = kButton,
+     .Caption = "Cancel",
+     .Left = 4800, .Top = 3165, .Width = 1035, .Height = 315, .TabIndex = 8},
 };
+// clang-format on
+// clang-format on
+static_assert(forms::RowsFollow<Control>(kControls));
 
 constexpr const char* kInvalidChoices =
     "Some of your choices were omitted or are invalid.  Please correct or cancel.";
@@ -56,8 +90,13 @@ const PrinterInfo* FindPrinter(const std::vector<PrinterInfo>& printers, const s
 }  // namespace
 
 const forms::FormLayout frmPrinterChoice::kLayout = {
-    "frmPrinterChoice", "Select Printer", 5910, 3525, forms::FormBorder::kFixedDialog,
-    kControls,          "cmbPrinter",
+    .Name = "frmPrinterChoice",
+    .Caption = "Select Printer",
+    .ClientWidth = 5910,
+    .ClientHeight = 3525,
+    .Border = forms::FormBorder::kFixedDialog,
+    .Controls = kControls,
+    .FirstFocus = Control::cmbPrinter,
 };
 
 frmPrinterChoice::frmPrinterChoice(PrintSettings& settings, bool& cancelled,
@@ -69,34 +108,34 @@ frmPrinterChoice::frmPrinterChoice(PrintSettings& settings, bool& cancelled,
       messages_(messages),
       repaintControls_(std::move(repaintControls)) {}
 
-void frmPrinterChoice::Click(std::string_view control) {
-  if (control == "cmbPrinter") cmbPrinter_Click();
-  if (control == "btnOK") btnOK_Click();
-  if (control == "btnCancel") btnCancel_Click();
-  if (control == "btnFont") btnFont_Click();
+void frmPrinterChoice::Click(forms::ControlId control) {
+  if (control == Control::cmbPrinter) cmbPrinter_Click();
+  if (control == Control::btnOK) btnOK_Click();
+  if (control == Control::btnCancel) btnCancel_Click();
+  if (control == Control::btnFont) btnFont_Click();
 }
 
-void frmPrinterChoice::LostFocus(std::string_view control) {
-  if (control == "txtCopies") txtCopies_LostFocus();
+void frmPrinterChoice::LostFocus(forms::ControlId control) {
+  if (control == Control::txtCopies) txtCopies_LostFocus();
 }
 
 void frmPrinterChoice::Form_Load() {
   forms::FormView& view = View();
-  view.SetText("lblInst", kInstructions);
-  view.SetText("lblSelected", kSelectedPrefix + settings_.PrinterName);
+  view.SetText(Control::lblInst, kInstructions);
+  view.SetText(Control::lblSelected, kSelectedPrefix + settings_.PrinterName);
 
   const std::vector<PrinterInfo> printers = printers_.InstalledPrinters();
-  for (const PrinterInfo& printer : printers) view.AddItem("cmbPrinter", printer.DeviceName);
-  view.SetListIndex("cmbPrinter", -1);  // filling the list picks nothing
+  for (const PrinterInfo& printer : printers) view.AddItem(Control::cmbPrinter, printer.DeviceName);
+  view.SetListIndex(Control::cmbPrinter, -1);  // filling the list picks nothing
 
   if (const PrinterInfo* found = FindPrinter(printers, settings_.PrinterName)) {
-    view.SetListIndex("cmbPrinter", static_cast<int>(found - printers.data()));
-    view.SetText("cmbPrinter", found->DeviceName);
-    view.SetText("txtType", found->DriverName);
-    view.SetText("txtWhere", found->Port);
+    view.SetListIndex(Control::cmbPrinter, static_cast<int>(found - printers.data()));
+    view.SetText(Control::cmbPrinter, found->DeviceName);
+    view.SetText(Control::txtType, found->DriverName);
+    view.SetText(Control::txtWhere, found->Port);
   }
-  view.SetText("txtFont", settings_.FontName);
-  view.SetText("txtCopies", std::to_string(settings_.Copies));
+  view.SetText(Control::txtFont, settings_.FontName);
+  view.SetText(Control::txtCopies, std::to_string(settings_.Copies));
   view.Repaint();
 }
 
@@ -104,18 +143,18 @@ void frmPrinterChoice::Form_Unload() { unloaded_ = true; }
 
 void frmPrinterChoice::cmbPrinter_Click() {
   forms::FormView& view = View();
-  const std::string text = view.Text("cmbPrinter");
+  const std::string text = view.Text(Control::cmbPrinter);
   const std::vector<PrinterInfo> printers = printers_.InstalledPrinters();
   if (const PrinterInfo* found = FindPrinter(printers, text)) {
-    view.SetText("txtType", found->DriverName);
-    view.SetText("txtWhere", found->Port);
+    view.SetText(Control::txtType, found->DriverName);
+    view.SetText(Control::txtWhere, found->Port);
   }
-  view.SetText("txtFont", settings_.FontName);
+  view.SetText(Control::txtFont, settings_.FontName);
   if (!IsBlank(text))
     settings_.PrinterName = text;  // untrimmed
   else
     settings_.PrinterName.clear();
-  view.SetText("lblSelected", kSelectedPrefix + settings_.PrinterName);
+  view.SetText(Control::lblSelected, kSelectedPrefix + settings_.PrinterName);
 }
 
 void frmPrinterChoice::txtCopies_LostFocus() {
@@ -124,7 +163,7 @@ void frmPrinterChoice::txtCopies_LostFocus() {
 }
 
 bool frmPrinterChoice::ConvertCopies() {
-  const std::string text = View().Text("txtCopies");
+  const std::string text = View().Text(Control::txtCopies);
   const std::optional<std::int16_t> copies = RoundToInt16(LeadingNumber(TrimBlanks(text)));
   // A number beyond the 16-bit range cannot be held; it is refused on OK like a bad count.
   if (!copies) return false;
@@ -160,7 +199,7 @@ void frmPrinterChoice::CloseDialog(bool& flag) {
     Unload();
     return;
   }
-  if (IsBlank(View().Text("cmbPrinter"))) flag = true;
+  if (IsBlank(View().Text(Control::cmbPrinter))) flag = true;
   const bool fits = ConvertCopies();
   if (!fits || settings_.Copies < 1) flag = true;
   if (flag) {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <functional>
-#include <string_view>
 
 #include "common/forms/form.h"
 #include "common/message_box.h"
@@ -15,6 +14,25 @@ namespace vorn::print {
 // is one showing: the front end loads it, forwards its events, and unloads it.
 class frmPrinterChoice final : public forms::Form {
  public:
+  // The controls, in the order of the layout table's rows.
+  enum class Control {
+    lblSelected,
+    Frame1,
+    Label1,
+    cmbPrinter,
+    Label4,
+    txtWhere,
+    lblCopies,
+    txtCopies,
+    Label3,
+    txtType,
+    Label2,
+    txtFont,
+    btnFont,
+    lblInst,
+    btnOK,
+    btnCancel,
+  };
   static const forms::FormLayout kLayout;
   // What the form writes into its labels when it loads: the current printer after the prefix,
   // and how to pick another.
@@ -32,8 +50,8 @@ class frmPrinterChoice final : public forms::Form {
 
   void Form_Load() override;
   void Form_Unload() override;
-  void Click(std::string_view control) override;
-  void LostFocus(std::string_view control) override;
+  void Click(forms::ControlId control) override;
+  void LostFocus(forms::ControlId control) override;
 
   void cmbPrinter_Click();
   void txtCopies_LostFocus();

@@ -12,17 +12,35 @@ using forms::TextAlign;
 
 namespace {
 
-// name, kind, caption, container, left, top, width, height, tab index, alignment, word wrap.
+using Control = frmPrinterFont::Control;
+
 // Controls in Frame1 are placed relative to it.
-const ControlLayout kControls[] = {
-    {"lblSelected", ControlKind::kLabel, "", nullptr, 300, 180, 5475, 255, 6},
-    {"Frame1", ControlKind::kFrame, "Change Printer Font", nullptr, 120, 540, 5655, 855, 0},
-    {"Label1", ControlKind::kLabel, "Name:", "Frame1", 240, 360, 735, 255, 2, TextAlign::kRight},
-    {"cmbFont", ControlKind::kComboBox, "", "Frame1", 1200, 360, 4335, 315, 1},
-    {"lblInst", ControlKind::kLabel, "", nullptr, 120, 1500, 5655, 1275, 5, TextAlign::kLeft, true},
-    {"btnOK", ControlKind::kCommandButton, "OK", nullptr, 3660, 2940, 1035, 315, 3},
-    {"btnCancel", ControlKind::kCommandButton, "Cancel", nullptr, 4800, 2940, 1035, 315, 4},
+// clang-format off
+constexpr ControlLayout kControls[] = {
+    {.Id = Control::lblSelected, .Name = "lblSelected", .Kind = ControlKind::kLabel,
+     .Left = 300, .Top = 180, .Width = 5475, .Height = 255, .TabIndex = 6},
+    {.Id = Control::Frame1, .Name = "Frame1", .Kind = ControlKind::kFrame,
+     .Caption = "Change Printer Font",
+     .Left = 120, .Top = 540, .Width = 5655, .Height = 855, .TabIndex = 0},
+    {.Id = Control::Label1, .Name = "Label1", .Kind = ControlKind::kLabel,
+     .Caption = "Name:", .Container = Control::Frame1,
+     .Left = 240, .Top = 360, .Width = 735, .Height = 255, .TabIndex = 2,
+     .Align = TextAlign::kRight},
+    {.Id = Control::cmbFont, .Name = "cmbFont", .Kind = ControlKind::kComboBox,
+     .Container = Control::Frame1,
+     .Left = 1200, .Top = 360, .Width = 4335, .Height = 315, .TabIndex = 1},
+    {.Id = Control::lblInst, .Name = "lblInst", .Kind = ControlKind::kLabel,
+     .Left = 120, .Top = 1500, .Width = 5655, .Height = 1275, .TabIndex = 5, .WordWrap = true},
+    {.Id = Control::btnOK, .Name = "btnOK", .Kind = ControlKind::kCommandButton,
+     .Caption = "OK",
+     .Left = 3660, .Top = 2940, .Width = 1035, .Height = 315, .TabIndex = 3},
+    {.Id = Control::btnCancel, .Name = "btnCancel", .Kind = ControlKind::kCommandButton,
+     .Caption = "Cancel",
+     .Left = 4800, .Top = 2940, .Width = 1035, .Height = 315, .TabIndex = 4},
 };
+// clang-format on
+// clang-format on
+static_assert(forms::RowsFollow<Control>(kControls));
 
 constexpr const char* kSelectedPrefix = "The Printer Font currently assigned = ";
 constexpr const char* kInstructions =
@@ -63,18 +81,23 @@ class BusyPointer {
 
 // The caption stored with the window is "Select Printer"; loading sets the real one.
 const forms::FormLayout frmPrinterFont::kLayout = {
-    "frmPrinterFont", "Select Printer", 5910, 3330, forms::FormBorder::kFixedDialog,
-    kControls,        "cmbFont",
+    .Name = "frmPrinterFont",
+    .Caption = "Select Printer",
+    .ClientWidth = 5910,
+    .ClientHeight = 3330,
+    .Border = forms::FormBorder::kFixedDialog,
+    .Controls = kControls,
+    .FirstFocus = Control::cmbFont,
 };
 
 frmPrinterFont::frmPrinterFont(PrintSettings& settings, PrinterService& printers,
                                bool& fontCancelled)
     : settings_(settings), printers_(printers), FontCancelled(fontCancelled) {}
 
-void frmPrinterFont::Click(std::string_view control) {
-  if (control == "cmbFont") cmbFont_Click();
-  if (control == "btnOK") btnOK_Click();
-  if (control == "btnCancel") btnCancel_Click();
+void frmPrinterFont::Click(forms::ControlId control) {
+  if (control == Control::cmbFont) cmbFont_Click();
+  if (control == Control::btnOK) btnOK_Click();
+  if (control == Control::btnCancel) btnCancel_Click();
 }
 
 void frmPrinterFont::Form_Load() {
@@ -82,43 +105,43 @@ void frmPrinterFont::Form_Load() {
   BusyPointer busy(view);
   view.Repaint();
   view.SetCaption("Select a Printer Font");
-  view.SetText("lblInst", kInstructions);
+  view.SetText(Control::lblInst, kInstructions);
 
   const std::string shown = settings_.FontName.empty() ? kNoneMarker : settings_.FontName;
-  view.SetText("lblSelected", kSelectedPrefix + shown);
-  view.SetText("cmbFont", shown);
+  view.SetText(Control::lblSelected, kSelectedPrefix + shown);
+  view.SetText(Control::cmbFont, shown);
 
   AddSorted(kNoneMarker);
   const int count = std::min(printers_.FontCount(), kMostFonts);
   for (int i = 0; i < count; ++i) AddSorted(printers_.FontAt(i));
 
   // Filling the list picks nothing; the text set above stays what the box shows.
-  view.SetListIndex("cmbFont", -1);
-  view.SetText("cmbFont", shown);
+  view.SetListIndex(Control::cmbFont, -1);
+  view.SetText(Control::cmbFont, shown);
 }
 
 void frmPrinterFont::AddSorted(const std::string& face) {
   forms::FormView& view = View();
   int low = 0;
-  int high = view.ItemCount("cmbFont");
+  int high = view.ItemCount(Control::cmbFont);
   while (low < high) {
     const int middle = low + (high - low) / 2;
-    if (CompareNoCase(view.ItemText("cmbFont", middle), face) <= 0)
+    if (CompareNoCase(view.ItemText(Control::cmbFont, middle), face) <= 0)
       low = middle + 1;
     else
       high = middle;
   }
-  view.InsertItem("cmbFont", low, face);
+  view.InsertItem(Control::cmbFont, low, face);
 }
 
 void frmPrinterFont::cmbFont_Click() {
-  View().SetText("lblSelected", kSelectedPrefix + View().Text("cmbFont"));
+  View().SetText(Control::lblSelected, kSelectedPrefix + View().Text(Control::cmbFont));
 }
 
 void frmPrinterFont::btnOK_Click() {
   FontCancelled = false;
   // The none marker is refused without a word: the dialog simply stays open.
-  if (View().Text("cmbFont") != kNoneMarker) View().Close();
+  if (View().Text(Control::cmbFont) != kNoneMarker) View().Close();
 }
 
 void frmPrinterFont::btnCancel_Click() {
@@ -128,7 +151,7 @@ void frmPrinterFont::btnCancel_Click() {
 
 void frmPrinterFont::Form_Unload() {
   if (FontCancelled) return;
-  const std::string text = View().Text("cmbFont");
+  const std::string text = View().Text(Control::cmbFont);
   if (IsBlank(text)) return;
   if (text == kNoneMarker)
     settings_.FontName.clear();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "common/forms/form.h"
 #include "print/printer_service.h"
@@ -15,6 +14,8 @@ namespace vorn::print {
 // showing.
 class frmPrinterFont final : public forms::Form {
  public:
+  // The controls, in the order of the layout table's rows.
+  enum class Control { lblSelected, Frame1, Label1, cmbFont, lblInst, btnOK, btnCancel };
   static const forms::FormLayout kLayout;
   // Stands in the list for "no font"; never stored as a face name.
   static constexpr const char* kNoneMarker = "- None Assigned-";
@@ -27,7 +28,7 @@ class frmPrinterFont final : public forms::Form {
 
   void Form_Load() override;
   void Form_Unload() override;
-  void Click(std::string_view control) override;
+  void Click(forms::ControlId control) override;
 
   void cmbFont_Click();
   void btnOK_Click();

@@ -9,7 +9,6 @@
 #include "common/file_names.h"
 #include "common/run_error_report.h"
 #include "gui/qt/display_check.h"
-#include "gui/qt/program_end.h"
 #include "gui/qt/qt_form_host.h"
 #include "gui/qt/qt_message_boxes.h"
 #include "print/forms/kelvarin_forms.h"
@@ -46,9 +45,11 @@ int main(int argc, char* argv[]) {
     vorn::print::KelvarinContext ctx(printers, messages, log);
     ctx.CurrentDir = currentDir;
     ctx.AppDir = log.Folder();
-    vorn::gui::QtFormHost host([&messages] { vorn::gui::EndWithRunErrorReport(messages); });
+    vorn::gui::QtFormHost host;
     vorn::print::KelvarinForms windows(host);
     vorn::print::Main(ctx, windows);
+    // The run closes its windows itself; nothing is left to wait for.
+    host.RunUntilNoWindow();
   } catch (...) {
     return vorn::ReportCurrentError(messages, std::cerr);
   }

@@ -33,15 +33,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
   vorn::SystemClock clock;
   try {
     const std::string currentDir = vorn::CurrentDirectory();
-    const vorn::print::ActionLog log(
-        clock, {DayHalf(LOCALE_S1159, "AM"), DayHalf(LOCALE_S2359, "PM")},
-        vorn::ApplicationDirectory());
+    const vorn::print::ActionLog log(clock,
+                                     {DayHalf(LOCALE_S1159, "AM"), DayHalf(LOCALE_S2359, "PM")},
+                                     vorn::ApplicationDirectory());
     vorn::print::KelvarinContext ctx(printers, messages, log);
     ctx.CurrentDir = currentDir;
     ctx.AppDir = log.Folder();
     vorn::win32::Win32FormHost host(instance);
     vorn::print::KelvarinForms windows(host);
     vorn::print::Main(ctx, windows);
+    // The run closes its windows itself; nothing is left to wait for.
+    host.RunUntilNoWindow();
   } catch (...) {
     return vorn::ReportCurrentError(messages, std::cerr);
   }

@@ -17,6 +17,7 @@ namespace vorn::autoconfig {
 namespace {
 
 namespace fs = std::filesystem;
+using Ctl = frmMain::Control;
 
 int Started(const fs::path& dir) {
   int count = 0;
@@ -35,21 +36,21 @@ TEST(FrmMainPosix, PrintTestPageStartsKelvarinOnEveryClick) {
   testing::FakeTreeSearch search;
   search.files["PROG02.DTA"] = (dir.Path() / "PROG02.DTA").string();
   testing::RecordingMessageBoxes boxes;
-  TesmoContext ctx(boxes, search);
+  TesmoContext ctx(boxes, search, SystemLauncher());
   ctx.KelvarinPath = kelvarin.string();
   ::vorn::testing::ScriptedFormHost host;
   frmMain window(ctx, host);
   Main(ctx, window, "/d");
   ::vorn::testing::RecordingFormView& view = *host.Modeless("frmMain");
-  ASSERT_TRUE(view.Control("cmdPrint").Visible);
-  view.Click("cmdPrint");
-  view.Click("cmdPrint");
+  ASSERT_TRUE(view.Control(Ctl::cmdPrint).Visible);
+  view.Click(Ctl::cmdPrint);
+  view.Click(Ctl::cmdPrint);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (Started(dir.Path()) < 2 && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(Started(dir.Path()), 2);
   EXPECT_FALSE(view.Closed());
-  EXPECT_TRUE(view.Control("cmdPrint").Enabled);
+  EXPECT_TRUE(view.Control(Ctl::cmdPrint).Enabled);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "autoconfig/tesmo.h"
 #include "fake_tree_search.h"
+#include "recording_launcher.h"
 #include "scripted_form_host.h"
 #include "temp_dir.h"
 #include "tesmo_texts.h"
@@ -23,13 +24,15 @@ using Items = std::vector<std::string>;
 using vorn::testing::ReadBytes;
 using vorn::testing::WriteBytes;
 using View = ::vorn::testing::RecordingFormView;
+using Ctl = frmMain::Control;
 
 const std::string kWaitTitle = "Please wait... configuring Vorn programs...";
 
 // One Tesmo run against its window: message boxes answered in-process, data files found by
-// a fake search in a fresh folder.
+// a fake search in a fresh folder, programs started by `launch` (recorded unless told).
 struct TesmoRun {
-  TesmoRun() : ctx(boxes, search) {}
+  TesmoRun() : TesmoRun(launcher) {}
+  explicit TesmoRun(Launcher& launch) : ctx(boxes, search, launch) {}
 
   // Makes a data file `name` with `text` that the search finds; returns its path.
   fs::path DataFile(const std::string& name, const std::string& text) {
@@ -40,11 +43,12 @@ struct TesmoRun {
   }
 
   View& Window() { return *host.Modeless("frmMain"); }
-  const Items& List() { return Window().Control("lstStatus").Items; }
+  const Items& List() { return Window().Control(Ctl::lstStatus).Items; }
 
   vorn::testing::TempDir dir;
   testing::FakeTreeSearch search;
   ::vorn::testing::RecordingMessageBoxes boxes;
+  testing::RecordingLauncher launcher;
   TesmoContext ctx;
   ::vorn::testing::ScriptedFormHost host;
   frmMain window{ctx, host};
@@ -55,16 +59,16 @@ TEST(FrmMain, InitialStatesFollowTheTable) {
   run.window.Show();
   View& view = run.Window();
   EXPECT_EQ(view.Caption(), "");
-  EXPECT_EQ(view.Text("lblTitle"), kWaitTitle);
-  EXPECT_EQ(view.Text("lblStatus"), "");
-  EXPECT_EQ(view.Text("cmdClose"), "&Close");
-  EXPECT_EQ(view.Text("cmdPrint"), "Print Test Page");
+  EXPECT_EQ(view.Text(Ctl::lblTitle), kWaitTitle);
+  EXPECT_EQ(view.Text(Ctl::lblStatus), "");
+  EXPECT_EQ(view.Text(Ctl::cmdClose), "&Close");
+  EXPECT_EQ(view.Text(Ctl::cmdPrint), "Print Test Page");
   EXPECT_TRUE(run.List().empty());
-  EXPECT_TRUE(view.Control("lstStatus").Enabled);
-  EXPECT_FALSE(view.Control("cmdClose").Enabled);
-  EXPECT_FALSE(view.Control("cmdPrint").Visible);
-  EXPECT_TRUE(view.Control("cmdPrint").Enabled);
-  EXPECT_EQ(view.Focus(), "lstStatus");
+  EXPECT_TRUE(view.Control(Ctl::lstStatus).Enabled);
+  EXPECT_FALSE(view.Control(Ctl::cmdClose).Enabled);
+  EXPECT_FALSE(view.Control(Ctl::cmdPrint).Visible);
+  EXPECT_TRUE(view.Control(Ctl::cmdPrint).Enabled);
+  EXPECT_EQ(view.Focus(), Ctl::lstStatus);
   EXPECT_GE(view.Repaints(), 1);  // drawn at once: the run keeps the event loop waiting
 }
 
@@ -95,10 +99,10 @@ TEST(FrmMain, NoArgumentEndState) {
   EXPECT_FALSE(view.Closed());
   EXPECT_EQ(run.List(),
             Items{"This program can only be run when installing the Vorn Print Utility."});
-  EXPECT_EQ(view.Text("lblTitle"), kWaitTitle);
-  EXPECT_EQ(view.Text("lblStatus"), "");
-  EXPECT_TRUE(view.Control("cmdClose").Enabled);
-  EXPECT_FALSE(view.Control("cmdPrint").Visible);
+  EXPECT_EQ(view.Text(Ctl::lblTitle), kWaitTitle);
+  EXPECT_EQ(view.Text(Ctl::lblStatus), "");
+  EXPECT_TRUE(view.Control(Ctl::cmdClose).Enabled);
+  EXPECT_FALSE(view.Control(Ctl::cmdPrint).Visible);
   EXPECT_TRUE(run.search.calls.empty());
   EXPECT_EQ(run.boxes.shown.size(), 1u);
 }
@@ -110,7 +114,7 @@ TEST(FrmMain, OneCharacterEndsInNothingFound) {
   bool closeEnabledDuringMessage = true;
   run.boxes.on_show = [&](const auto& shown) {
     if (shown.icon == MessageIcon::kCritical)
-      closeEnabledDuringMessage = run.Window().Control("cmdClose").Enabled;
+      closeEnabledDuringMessage = run.Window().Control(Ctl::cmdClose).Enabled;
   };
   Main(run.ctx, run.window, "d");
   View& view = run.Window();
@@ -120,10 +124,10 @@ TEST(FrmMain, OneCharacterEndsInNothingFound) {
   EXPECT_EQ(run.boxes.shown[1].icon, MessageIcon::kCritical);
   EXPECT_EQ(run.boxes.shown[1].buttons, MessageButtons::kOk);
   EXPECT_FALSE(closeEnabledDuringMessage);
-  EXPECT_TRUE(view.Control("cmdClose").Enabled);
-  EXPECT_FALSE(view.Control("cmdPrint").Visible);
-  EXPECT_EQ(view.Text("lblTitle"), kWaitTitle);
-  EXPECT_EQ(view.Text("lblStatus"), "");
+  EXPECT_TRUE(view.Control(Ctl::cmdClose).Enabled);
+  EXPECT_FALSE(view.Control(Ctl::cmdPrint).Visible);
+  EXPECT_EQ(view.Text(Ctl::lblTitle), kWaitTitle);
+  EXPECT_EQ(view.Text(Ctl::lblStatus), "");
   EXPECT_EQ(ReadBytes(file), "x1\r\n");
 }
 
@@ -145,12 +149,12 @@ TEST(FrmMain, TwoProgramsTheSecondPatchFailing) {
                             "Vorn Program 09 printer port could NOT be set...",
                             "",
                         }));
-  EXPECT_EQ(view.Control("lstStatus").ListIndex, 7);
-  EXPECT_EQ(view.Text("lblTitle"), "Vorn Auto Config");
-  EXPECT_EQ(view.Text("lblStatus"), "Configuration complete!");
-  EXPECT_TRUE(view.Control("cmdClose").Enabled);
-  EXPECT_TRUE(view.Control("cmdPrint").Visible);
-  EXPECT_TRUE(view.Control("cmdPrint").Enabled);
+  EXPECT_EQ(view.Control(Ctl::lstStatus).ListIndex, 7);
+  EXPECT_EQ(view.Text(Ctl::lblTitle), "Vorn Auto Config");
+  EXPECT_EQ(view.Text(Ctl::lblStatus), "Configuration complete!");
+  EXPECT_TRUE(view.Control(Ctl::cmdClose).Enabled);
+  EXPECT_TRUE(view.Control(Ctl::cmdPrint).Visible);
+  EXPECT_TRUE(view.Control(Ctl::cmdPrint).Enabled);
   EXPECT_EQ(run.boxes.shown.size(), 1u);
   EXPECT_EQ(ReadBytes(prog03), "PORT=4\r\nrest\r\n");
   EXPECT_EQ(ReadBytes(prog09), "PORT=1\r\n");
@@ -178,8 +182,8 @@ TEST(FrmMain, AllSixteenFound) {
     EXPECT_EQ(items[3 + 3 * i], std::string(name) + " printer port set...ok");
     EXPECT_EQ(items[4 + 3 * i], "");
   }
-  EXPECT_EQ(run.Window().Control("lstStatus").ListIndex, 49);
-  EXPECT_TRUE(run.Window().Control("cmdPrint").Visible);
+  EXPECT_EQ(run.Window().Control(Ctl::lstStatus).ListIndex, 49);
+  EXPECT_TRUE(run.Window().Control(Ctl::cmdPrint).Visible);
   // Row 7's data file keeps its closing quotation mark; row 1 changes its 13th line.
   EXPECT_NE(ReadBytes(run.dir.Path() / "PROG07.DTA").find("\"line 104\"\r\n"), std::string::npos);
   EXPECT_NE(ReadBytes(run.dir.Path() / "PROG01.DTA").find("\r\n\"line 1314\r\n\"line 141\"\r\n"),
@@ -202,11 +206,11 @@ TEST(FrmMain, AFailingSearchLeavesTheWindowClosable) {
   EXPECT_EQ(run.boxes.shown.back().text, testing::kFailureText);
   EXPECT_EQ(run.boxes.shown.back().icon, MessageIcon::kWarning);
   EXPECT_EQ(run.boxes.shown.back().buttons, MessageButtons::kOk);
-  EXPECT_EQ(view.Text("lblTitle"), kWaitTitle);
-  EXPECT_EQ(view.Text("lblStatus"), "");
-  EXPECT_FALSE(view.Control("cmdPrint").Visible);
-  EXPECT_TRUE(view.Control("cmdClose").Enabled);
-  view.Click("cmdClose");
+  EXPECT_EQ(view.Text(Ctl::lblTitle), kWaitTitle);
+  EXPECT_EQ(view.Text(Ctl::lblStatus), "");
+  EXPECT_FALSE(view.Control(Ctl::cmdPrint).Visible);
+  EXPECT_TRUE(view.Control(Ctl::cmdClose).Enabled);
+  view.Click(Ctl::cmdClose);
   EXPECT_TRUE(view.Closed());
 }
 
@@ -215,21 +219,34 @@ TEST(FrmMain, CloseUnloadsTheWindow) {
   Main(run.ctx, run.window, "");
   View& view = run.Window();
   EXPECT_FALSE(view.Closed());
-  view.Click("cmdClose");
+  view.Click(Ctl::cmdClose);
   EXPECT_TRUE(view.Closed());
   EXPECT_EQ(view.Unloads(), 1);
 }
 
-TEST(FrmMain, PrintTestPageWithoutKelvarinFailsWithFileNotFound) {
+TEST(FrmMain, PrintTestPageStartsKelvarinOnEveryClick) {
   TesmoRun run;
   run.DataFile("PROG02.DTA", "1\r\n");
   run.ctx.KelvarinPath = (run.dir.Path() / "kelvarin").string();
   Main(run.ctx, run.window, "/d");
-  ASSERT_TRUE(run.Window().Control("cmdPrint").Visible);
+  ASSERT_TRUE(run.Window().Control(Ctl::cmdPrint).Visible);
+  EXPECT_EQ(run.launcher.started, Items{});
+  run.Window().Click(Ctl::cmdPrint);
+  run.Window().Click(Ctl::cmdPrint);
+  EXPECT_EQ(run.launcher.started, (Items{run.ctx.KelvarinPath, run.ctx.KelvarinPath}));
+  EXPECT_FALSE(run.Window().Closed());
+}
+
+TEST(FrmMain, PrintTestPageWithoutKelvarinFailsWithFileNotFound) {
+  TesmoRun run(SystemLauncher());
+  run.DataFile("PROG02.DTA", "1\r\n");
+  run.ctx.KelvarinPath = (run.dir.Path() / "kelvarin").string();
+  Main(run.ctx, run.window, "/d");
+  ASSERT_TRUE(run.Window().Control(Ctl::cmdPrint).Visible);
   // Nothing in the form handles it: the front end ends the program with the run-time error
   // report (ReportRunError).
   try {
-    run.Window().Click("cmdPrint");
+    run.Window().Click(Ctl::cmdPrint);
     ADD_FAILURE() << "no error";
   } catch (const RunError& error) {
     EXPECT_EQ(error.Number(), 53);

@@ -9,6 +9,7 @@
 #include "autoconfig/tesmo.h"
 #include "fake_tree_search.h"
 #include "gui/win32/win32_form_host.h"
+#include "recording_launcher.h"
 #include "recording_message_boxes.h"
 
 namespace vorn::autoconfig {
@@ -38,7 +39,8 @@ TEST(FrmMainWin32, ClosedWhileTheNothingFoundMessageIsShownTheRunEndsQuietly) {
   win32::Win32FormHost host(GetModuleHandleW(nullptr));
   ::vorn::testing::RecordingMessageBoxes boxes;
   testing::FakeTreeSearch search;  // finds nothing
-  TesmoContext ctx(boxes, search);
+  testing::RecordingLauncher launcher;
+  TesmoContext ctx(boxes, search, launcher);
   frmMain window(ctx, host);
   bool closed = false;
   boxes.on_show = [&](const auto& shown) {

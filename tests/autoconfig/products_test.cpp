@@ -7,6 +7,7 @@
 
 #include "common/run_error.h"
 #include "fake_tree_search.h"
+#include "recording_launcher.h"
 #include "tesmo_texts.h"
 
 namespace vorn::autoconfig {
@@ -77,7 +78,8 @@ class FindProductTest : public ::testing::Test {
  protected:
   testing::RecordingMessageBoxes boxes_;
   testing::FakeTreeSearch search_;
-  TesmoContext ctx_{boxes_, search_};
+  testing::RecordingLauncher launcher_;
+  TesmoContext ctx_{boxes_, search_, launcher_};
 };
 
 TEST_F(FindProductTest, SearchesTheVornFolderOfTheDriveAsGiven) {

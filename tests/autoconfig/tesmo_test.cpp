@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "fake_tree_search.h"
+#include "recording_launcher.h"
 #include "recording_status_window.h"
 #include "temp_dir.h"
 #include "tesmo_texts.h"
@@ -35,7 +36,8 @@ class MainTest : public ::testing::Test {
   testing::RecordingMessageBoxes boxes_;
   testing::FakeTreeSearch search_;
   testing::RecordingStatusWindow window_{events_};
-  TesmoContext ctx_{boxes_, search_};
+  testing::RecordingLauncher launcher_;
+  TesmoContext ctx_{boxes_, search_, launcher_};
 };
 
 TEST_F(MainTest, CancelShowsTheReinstallMessageAndNoWindow) {

@@ -52,7 +52,7 @@ class DriveCTreeTest : public ::testing::Test {
   }
 
   bool Find(const std::string& letter, const std::string& fileName, std::string& found) {
-    TesmoContext ctx(messages_, SystemTreeSearch());
+    TesmoContext ctx(messages_, SystemTreeSearch(), SystemLauncher());
     ctx.InstallDrive = letter;
     ProductEntry entry{"Vorn Program", fileName, 1, ""};
     bool result = FindProduct(ctx, entry);
@@ -112,7 +112,7 @@ TEST_F(DriveCTreeTest, ACharacterThatIsNoLetterFindsNothing) {
 // The found file's folder comes with it, open, and the patch goes through that folder.
 TEST_F(DriveCTreeTest, HandsOverTheFoundFolderAndThePatchGoesThroughIt) {
   Put("vorn\\p05\\PROG05.DTA");
-  TesmoContext ctx(messages_, SystemTreeSearch());
+  TesmoContext ctx(messages_, SystemTreeSearch(), SystemLauncher());
   ctx.InstallDrive = drive_;
   ProductEntry entry{"Vorn Program 05", "PROG05.DTA", 1, ""};
   ASSERT_TRUE(FindProduct(ctx, entry));
@@ -152,7 +152,7 @@ TEST_F(DriveCTreeTest, AFolderNamedBeyondAsciiIsFoundAndPatched) {
   const std::filesystem::path folder = NativePath("C:\\vorn\\Gr\xc3\xb6\xc3\x9f\xc3\xa9 \xc3\xa0");
   std::filesystem::create_directories(folder);
   vorn::testing::WriteBytes(folder / "PROG08.DTA", "PORT=1\r\n");
-  TesmoContext ctx(messages_, SystemTreeSearch());
+  TesmoContext ctx(messages_, SystemTreeSearch(), SystemLauncher());
   ctx.InstallDrive = drive_;
   ProductEntry entry{"Vorn Program 08", "PROG08.DTA", 1, ""};
   ASSERT_TRUE(FindProduct(ctx, entry));
@@ -166,7 +166,7 @@ TEST_F(DriveCTreeTest, AFolderNamedBeyondAsciiIsFoundAndPatched) {
 // rename or move it.
 TEST_F(DriveCTreeTest, AfterTheRunNoProgramFolderIsHeld) {
   Put("vorn\\p09\\PROG09.DTA");
-  TesmoContext ctx(messages_, SystemTreeSearch());
+  TesmoContext ctx(messages_, SystemTreeSearch(), SystemLauncher());
   std::vector<std::string> events;
   RecordingStatusWindow window(events);
   Main(ctx, window, "/" + drive_);
@@ -178,7 +178,7 @@ TEST_F(DriveCTreeTest, AfterTheRunNoProgramFolderIsHeld) {
 
 TEST(FindProductWinTest, AnEmptyLetterNamesNoDirectory) {
   vorn::print::testing::RecordingMessages messages;
-  TesmoContext ctx(messages, SystemTreeSearch());
+  TesmoContext ctx(messages, SystemTreeSearch(), SystemLauncher());
   ctx.InstallDrive = "";
   ProductEntry entry{"Vorn Program 01", "PROG01.DTA", 13, ""};
   EXPECT_FALSE(FindProduct(ctx, entry));

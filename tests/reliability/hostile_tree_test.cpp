@@ -19,11 +19,11 @@
 #include "autoconfig/port_patcher.h"
 #include "autoconfig/products.h"
 #include "autoconfig/tree_search.h"
-#include "tests/support/recording_message_boxes.h"
 #include "tests/autoconfig/recording_status_list.h"
 #include "tests/autoconfig/wine_prefix.h"
 #include "tests/reliability/reliability_support.h"
 #include "tests/support/as_user.h"
+#include "tests/support/recording_message_boxes.h"
 
 namespace vorn::reliability {
 namespace {
@@ -72,7 +72,7 @@ std::map<std::string, FileState> Snapshot(const fs::path& dir) {
 std::string ConfigureOnce() {
   vorn::testing::RecordingMessageBoxes boxes;
   auto search = autoconfig::NewSystemTreeSearch();
-  autoconfig::TesmoContext ctx(boxes, *search);
+  autoconfig::TesmoContext ctx(boxes, *search, autoconfig::SystemLauncher());
   ctx.InstallDrive = "d";
   ProductEntry entry{"Vorn Program 01", "PROG01.DTA", 1, ""};
   if (!autoconfig::FindProduct(ctx, entry)) return "";
@@ -252,7 +252,7 @@ TEST(ImpostorDataFiles, TheRunFindsNoneButTheSparseFileAndRefusesIt) {
     ::alarm(30);
     vorn::testing::RecordingMessageBoxes boxes;
     auto search = autoconfig::NewSystemTreeSearch();
-    autoconfig::TesmoContext ctx(boxes, *search);
+    autoconfig::TesmoContext ctx(boxes, *search, autoconfig::SystemLauncher());
     ctx.InstallDrive = "d";
     autoconfig::BuildProductTable(ctx.ProductTable);
     RecordingStatusList list;

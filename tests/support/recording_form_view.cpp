@@ -8,35 +8,33 @@ RecordingFormView::RecordingFormView(forms::Form& form) : form_(form) {
   const forms::FormLayout& layout = form.Layout();
   caption_ = layout.Caption;
   for (const forms::ControlLayout& control : layout.Controls)
-    controls_[control.Name] = {control.Caption, {}, -1, control.Enabled, control.Visible};
-  if (layout.FirstFocus != nullptr) focus_ = layout.FirstFocus;
+    controls_.push_back({control.Caption, {}, -1, control.Enabled, control.Visible});
+  focus_ = layout.FirstFocus;
   form_.Attach(*this);
 }
 
 // The form may be gone already (a modeless window outlives it); whoever showed it detaches it.
 RecordingFormView::~RecordingFormView() = default;
 
-RecordingFormView::ControlState& RecordingFormView::State(std::string_view name) {
-  const auto found = controls_.find(name);
-  if (found == controls_.end())
-    throw std::logic_error("no control named " + std::string(name) + " on " + form_.Layout().Name);
-  return found->second;
+// A control the form does not have fails as it does in either front end.
+RecordingFormView::ControlState& RecordingFormView::State(forms::ControlId control) {
+  const forms::ControlLayout& row = forms::GetControl(form_.Layout(), control);
+  return controls_.at(static_cast<std::size_t>(row.Id.Row()));
 }
 
-const RecordingFormView::ControlState& RecordingFormView::Control(std::string_view name) const {
-  return const_cast<RecordingFormView*>(this)->State(name);
+const RecordingFormView::ControlState& RecordingFormView::Control(forms::ControlId control) const {
+  return const_cast<RecordingFormView*>(this)->State(control);
 }
 
-void RecordingFormView::MoveFocus(std::string_view name) {
-  if (closed_ || focus_ == name) return;
-  const forms::ControlLayout* control = forms::FindControl(form_.Layout(), name);
-  if (control == nullptr || !forms::TakesFocus(*control)) return;
-  const std::string left = focus_;
-  focus_ = name;
-  if (!left.empty()) form_.LostFocus(left);
+void RecordingFormView::MoveFocus(forms::ControlId control) {
+  if (closed_ || focus_ == control) return;
+  if (!forms::TakesFocus(forms::GetControl(form_.Layout(), control))) return;
+  const forms::ControlId left = focus_;
+  focus_ = control;
+  if (!left.IsNone()) form_.LostFocus(left);
 }
 
-void RecordingFormView::Click(std::string_view name) {
+void RecordingFormView::Click(forms::ControlId name) {
   if (closed_) throw std::logic_error("clicked a closed window");
   const ControlState& state = State(name);
   if (!state.Enabled || !state.Visible) return;
@@ -44,12 +42,12 @@ void RecordingFormView::Click(std::string_view name) {
   if (!closed_) form_.Click(name);
 }
 
-void RecordingFormView::TypeInto(std::string_view name, const std::string& text) {
+void RecordingFormView::TypeInto(forms::ControlId name, const std::string& text) {
   MoveFocus(name);
   State(name).Text = text;
 }
 
-void RecordingFormView::Pick(std::string_view name, int index) {
+void RecordingFormView::Pick(forms::ControlId name, int index) {
   MoveFocus(name);
   ControlState& state = State(name);
   state.ListIndex = index;
@@ -60,12 +58,12 @@ void RecordingFormView::Pick(std::string_view name, int index) {
 void RecordingFormView::Tab() {
   const std::vector<const forms::ControlLayout*> order = forms::FocusOrder(form_.Layout());
   std::size_t at = 0;
-  while (at < order.size() && focus_ != order[at]->Name) ++at;
+  while (at < order.size() && focus_ != order[at]->Id) ++at;
   for (std::size_t step = 1; step <= order.size(); ++step) {
     const forms::ControlLayout* next = order[(at + step) % order.size()];
-    const ControlState& state = State(next->Name);
+    const ControlState& state = State(next->Id);
     if (state.Enabled && state.Visible) {
-      MoveFocus(next->Name);
+      MoveFocus(next->Id);
       return;
     }
   }
@@ -80,44 +78,44 @@ void RecordingFormView::Close() {
   form_.Form_Unload();
 }
 
-void RecordingFormView::SetText(std::string_view control, const std::string& text) {
+void RecordingFormView::SetText(forms::ControlId control, const std::string& text) {
   State(control).Text = text;
 }
 
-std::string RecordingFormView::Text(std::string_view control) const {
+std::string RecordingFormView::Text(forms::ControlId control) const {
   return Control(control).Text;
 }
 
-void RecordingFormView::AddItem(std::string_view control, const std::string& text) {
+void RecordingFormView::AddItem(forms::ControlId control, const std::string& text) {
   State(control).Items.push_back(text);
 }
 
-void RecordingFormView::InsertItem(std::string_view control, int index, const std::string& text) {
+void RecordingFormView::InsertItem(forms::ControlId control, int index, const std::string& text) {
   std::vector<std::string>& items = State(control).Items;
   items.insert(items.begin() + index, text);
 }
 
-int RecordingFormView::ItemCount(std::string_view control) const {
+int RecordingFormView::ItemCount(forms::ControlId control) const {
   return static_cast<int>(Control(control).Items.size());
 }
 
-std::string RecordingFormView::ItemText(std::string_view control, int index) const {
+std::string RecordingFormView::ItemText(forms::ControlId control, int index) const {
   return Control(control).Items.at(static_cast<std::size_t>(index));
 }
 
-void RecordingFormView::SetListIndex(std::string_view control, int index) {
+void RecordingFormView::SetListIndex(forms::ControlId control, int index) {
   ControlState& state = State(control);
   state.ListIndex = index;
   if (index >= 0 &&
-      forms::FindControl(form_.Layout(), control)->Kind == forms::ControlKind::kComboBox)
+      forms::GetControl(form_.Layout(), control).Kind == forms::ControlKind::kComboBox)
     state.Text = state.Items.at(static_cast<std::size_t>(index));
 }
 
-void RecordingFormView::SetEnabled(std::string_view control, bool enabled) {
+void RecordingFormView::SetEnabled(forms::ControlId control, bool enabled) {
   State(control).Enabled = enabled;
 }
 
-void RecordingFormView::SetVisible(std::string_view control, bool visible) {
+void RecordingFormView::SetVisible(forms::ControlId control, bool visible) {
   State(control).Visible = visible;
 }
 

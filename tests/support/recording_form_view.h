@@ -1,9 +1,7 @@
 #pragma once
 
 #include <functional>
-#include <map>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "common/forms/form.h"
@@ -33,34 +31,34 @@ class RecordingFormView final : public forms::FormView {
   RecordingFormView& operator=(const RecordingFormView&) = delete;
 
   // What the window shows.
-  const ControlState& Control(std::string_view name) const;
+  const ControlState& Control(forms::ControlId control) const;
   const std::string& Caption() const { return caption_; }
   bool Closed() const { return closed_; }
-  const std::string& Focus() const { return focus_; }
+  forms::ControlId Focus() const { return focus_; }
   int Repaints() const { return repaints_; }
   bool BusyPointer() const { return busy_; }
   int Unloads() const { return unloads_; }
 
   // What a person does. Clicking or typing into a control first moves the focus there (the
   // control it leaves loses it); a pick from a list shows the entry and clicks the list.
-  void Click(std::string_view name);
-  void TypeInto(std::string_view name, const std::string& text);
-  void Pick(std::string_view name, int index);
+  void Click(forms::ControlId control);
+  void TypeInto(forms::ControlId control, const std::string& text);
+  void Pick(forms::ControlId control, int index);
   void Tab();
   // The window system closes the window (its close command, Alt+F4): no focus moves.
   void CloseByWindowSystem();
 
   // FormView.
   void SetCaption(const std::string& text) override { caption_ = text; }
-  void SetText(std::string_view control, const std::string& text) override;
-  std::string Text(std::string_view control) const override;
-  void AddItem(std::string_view control, const std::string& text) override;
-  void InsertItem(std::string_view control, int index, const std::string& text) override;
-  int ItemCount(std::string_view control) const override;
-  std::string ItemText(std::string_view control, int index) const override;
-  void SetListIndex(std::string_view control, int index) override;
-  void SetEnabled(std::string_view control, bool enabled) override;
-  void SetVisible(std::string_view control, bool visible) override;
+  void SetText(forms::ControlId control, const std::string& text) override;
+  std::string Text(forms::ControlId control) const override;
+  void AddItem(forms::ControlId control, const std::string& text) override;
+  void InsertItem(forms::ControlId control, int index, const std::string& text) override;
+  int ItemCount(forms::ControlId control) const override;
+  std::string ItemText(forms::ControlId control, int index) const override;
+  void SetListIndex(forms::ControlId control, int index) override;
+  void SetEnabled(forms::ControlId control, bool enabled) override;
+  void SetVisible(forms::ControlId control, bool visible) override;
   void Repaint() override {
     ++repaints_;
     if (onRepaint_) onRepaint_();
@@ -71,13 +69,13 @@ class RecordingFormView final : public forms::FormView {
   void Close() override;
 
  private:
-  ControlState& State(std::string_view name);
-  void MoveFocus(std::string_view name);
+  ControlState& State(forms::ControlId control);
+  void MoveFocus(forms::ControlId control);
 
   forms::Form& form_;
-  std::map<std::string, ControlState, std::less<>> controls_;
+  std::vector<ControlState> controls_;  // by row of the layout table
   std::string caption_;
-  std::string focus_;
+  forms::ControlId focus_;
   bool closed_ = false;
   bool busy_ = false;
   int repaints_ = 0;

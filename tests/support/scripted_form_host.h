@@ -26,6 +26,8 @@ class ScriptedFormHost final : public forms::FormHost {
 
   void ShowModal(forms::Form& form) override;
   void ShowModeless(forms::Form& form) override;
+  // The script works modeless windows itself: there is no loop to run.
+  void RunUntilNoWindow() override {}
 
   // The modal window being shown (from before its form loads), or null.
   RecordingFormView* Current() const { return current_; }

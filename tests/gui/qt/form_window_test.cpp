@@ -33,6 +33,8 @@
 
 using vorn::forms::ControlKind;
 using vorn::forms::FormLayout;
+using Choice = vorn::print::frmPrinterChoice::Control;
+using Main = vorn::autoconfig::frmMain::Control;
 
 namespace {
 
@@ -44,12 +46,12 @@ class RecordingForm final : public vorn::forms::Form {
   const FormLayout& Layout() const override { return layout_; }
   void Form_Load() override { events.push_back("load"); }
   void Form_Unload() override { events.push_back("unload"); }
-  void Click(std::string_view control) override {
-    events.push_back("click " + std::string(control));
+  void Click(vorn::forms::ControlId control) override {
+    events.push_back(std::string("click ") + vorn::forms::GetControl(layout_, control).Name);
     if (failOnClick) throw std::runtime_error("handler failed");
   }
-  void LostFocus(std::string_view control) override {
-    events.push_back("lost " + std::string(control));
+  void LostFocus(vorn::forms::ControlId control) override {
+    events.push_back(std::string("lost ") + vorn::forms::GetControl(layout_, control).Name);
   }
   // Closes the window as a form's own button would.
   void CloseFromLogic() { View().Close(); }
@@ -65,6 +67,13 @@ class RecordingForm final : public vorn::forms::Form {
 const FormLayout* const kLayouts[] = {
     &vorn::print::frmControls::kLayout, &vorn::print::frmPrinterChoice::kLayout,
     &vorn::print::frmPrinterFont::kLayout, &vorn::autoconfig::frmMain::kLayout};
+
+// The row whose control carries `name` as its object name.
+const vorn::forms::ControlLayout& Named(const FormLayout& layout, const char* name) {
+  for (const vorn::forms::ControlLayout& control : layout.Controls)
+    if (std::string(control.Name) == name) return control;
+  throw std::invalid_argument(name);
+}
 
 QString FocusName() {
   QWidget* focus = QApplication::focusWidget();
@@ -97,6 +106,7 @@ class FormWindowTest : public QObject {
   void tabOrderAndFirstFocusFollowTheTable();
   void instructionsFitTheirLabels();
   void textsCrossAsAnsi();
+  void aControlTheFormDoesNotHaveFails();
   void lists();
   void clicksAndPicksAreForwarded();
   void typingInAComboBoxPicksNothing_data();
@@ -107,6 +117,8 @@ class FormWindowTest : public QObject {
   void switchingWindowsKeepsTheFocus();
   void everyCloseUnloadsOnce();
   void aFailingHandlerGoesToTheFailureHandler();
+  void aFailingHandlerEndsTheHostsLoopsAndIsThrownAgain_data();
+  void aFailingHandlerEndsTheHostsLoopsAndIsThrownAgain();
   void modalShowingIsOwnerlessCentredAndApplicationModal();
   void modelessShowingIsCentredAndDrawnAtOnce();
   void captionlessWindowDrawsItsThinBorder();
@@ -128,12 +140,13 @@ void FormWindowTest::buildsEveryControlFromTheTable() {
     const QString name = QString::fromLatin1(c.Name);
     QWidget* control = window.findChild<QWidget*>(name);
     QVERIFY2(control != nullptr, c.Name);
-    QCOMPARE(window.Control(c.Name), control);
+    QCOMPARE(window.Control(c.Id), control);
     // Frames hold their controls; positions are the table's twips, rounded once.
     const vorn::forms::Rect pixels = vorn::forms::ClientPixels(*layout, c);
     QPoint parentOrigin;
-    if (c.Container != nullptr) {
-      QCOMPARE(control->parentWidget()->objectName(), QString::fromLatin1(c.Container));
+    if (!c.Container.IsNone()) {
+      QCOMPARE(control->parentWidget()->objectName(),
+               QString::fromLatin1(vorn::forms::GetControl(*layout, c.Container).Name));
       const vorn::forms::Rect frame =
           vorn::forms::ClientPixels(*layout, *vorn::forms::FindControl(*layout, c.Container));
       parentOrigin = origin + QPoint(frame.Left, frame.Top);
@@ -253,7 +266,8 @@ void FormWindowTest::tabOrderAndFirstFocusFollowTheTable() {
   RecordingForm form(*layout);
   vorn::gui::FormWindow window(form, [] {});
   // Close is enabled once the run has ended.
-  if (QWidget* close = window.Control("cmdClose")) close->setEnabled(true);
+  if (layout == &vorn::autoconfig::frmMain::kLayout)
+    window.Control(Main::cmdClose)->setEnabled(true);
   window.show();
   QVERIFY(QTest::qWaitForWindowActive(&window));
   QCOMPARE(FocusName(), order.first());
@@ -293,18 +307,37 @@ void FormWindowTest::textsCrossAsAnsi() {
   RecordingForm form(vorn::print::frmPrinterChoice::kLayout);
   vorn::gui::FormWindow window(form, [] {});
   vorn::forms::FormView& view = window;
-  view.SetText("lblSelected", "Caf\xE9 <b>Printer</b>");
+  view.SetText(Choice::lblSelected, "Caf\xE9 <b>Printer</b>");
   QCOMPARE(window.findChild<QLabel*>("lblSelected")->text(),
            QString::fromUtf8("Caf\u00e9 <b>Printer</b>"));
-  view.SetText("txtWhere", "\\\\server\\caf\xE9");
+  view.SetText(Choice::txtWhere, "\\\\server\\caf\xE9");
   QCOMPARE(window.findChild<QLineEdit*>("txtWhere")->text(),
            QString::fromUtf8("\\\\server\\caf\u00e9"));
   window.findChild<QLineEdit*>("txtCopies")->setText(QString::fromUtf8("\u00bd"));
-  QCOMPARE(view.Text("txtCopies"), std::string("\xBD"));
+  QCOMPARE(view.Text(Choice::txtCopies), std::string("\xBD"));
   view.SetCaption("Select a Printer Font");
   QCOMPARE(window.windowTitle(), QStringLiteral("Select a Printer Font"));
-  view.SetText("btnFont", "More");
-  QCOMPARE(view.Text("btnFont"), std::string("More"));
+  view.SetText(Choice::btnFont, "More");
+  QCOMPARE(view.Text(Choice::btnFont), std::string("More"));
+}
+
+void FormWindowTest::aControlTheFormDoesNotHaveFails() {
+  RecordingForm form(vorn::print::frmPrinterChoice::kLayout);
+  vorn::gui::FormWindow window(form, [] {});
+  vorn::forms::FormView& view = window;
+  // The font dialog's combo box has the row of this form's printer combo box.
+  for (const vorn::forms::ControlId other :
+       {vorn::forms::ControlId(vorn::print::frmPrinterFont::Control::cmbFont),
+        vorn::forms::ControlId()}) {
+    bool threw = false;
+    try {
+      view.SetText(other, "x");
+    } catch (const std::invalid_argument&) {
+      threw = true;
+    }
+    QVERIFY(threw);
+  }
+  QCOMPARE(window.findChild<QComboBox*>("cmbPrinter")->currentText(), QString());
 }
 
 void FormWindowTest::lists() {
@@ -312,26 +345,26 @@ void FormWindowTest::lists() {
   vorn::gui::FormWindow window(form, [] {});
   vorn::forms::FormView& view = window;
   auto* combo = window.findChild<QComboBox*>("cmbPrinter");
-  view.AddItem("cmbPrinter", "B");
-  view.InsertItem("cmbPrinter", 0, "A");
-  view.AddItem("cmbPrinter", "Caf\xE9");
-  QCOMPARE(view.ItemCount("cmbPrinter"), 3);
-  QCOMPARE(view.ItemText("cmbPrinter", 2), std::string("Caf\xE9"));
-  view.SetListIndex("cmbPrinter", 1);
+  view.AddItem(Choice::cmbPrinter, "B");
+  view.InsertItem(Choice::cmbPrinter, 0, "A");
+  view.AddItem(Choice::cmbPrinter, "Caf\xE9");
+  QCOMPARE(view.ItemCount(Choice::cmbPrinter), 3);
+  QCOMPARE(view.ItemText(Choice::cmbPrinter, 2), std::string("Caf\xE9"));
+  view.SetListIndex(Choice::cmbPrinter, 1);
   QCOMPARE(combo->currentIndex(), 1);
-  QCOMPARE(view.Text("cmbPrinter"), std::string("B"));
+  QCOMPARE(view.Text(Choice::cmbPrinter), std::string("B"));
   // None current: the text field keeps what it shows.
-  view.SetText("cmbPrinter", "typed");
-  view.SetListIndex("cmbPrinter", -1);
+  view.SetText(Choice::cmbPrinter, "typed");
+  view.SetListIndex(Choice::cmbPrinter, -1);
   QCOMPARE(combo->currentIndex(), -1);
-  QCOMPARE(view.Text("cmbPrinter"), std::string("typed"));
+  QCOMPARE(view.Text(Choice::cmbPrinter), std::string("typed"));
   QCOMPARE(form.events, std::vector<std::string>{});  // nothing of this is a click
 
   RecordingForm status(vorn::autoconfig::frmMain::kLayout);
   vorn::gui::FormWindow statusWindow(status, [] {});
   vorn::forms::FormView& statusView = statusWindow;
-  for (int i = 0; i < 20; ++i) statusView.AddItem("lstStatus", "step " + std::to_string(i));
-  statusView.SetListIndex("lstStatus", 19);
+  for (int i = 0; i < 20; ++i) statusView.AddItem(Main::lstStatus, "step " + std::to_string(i));
+  statusView.SetListIndex(Main::lstStatus, 19);
   auto* list = statusWindow.findChild<QListWidget*>("lstStatus");
   QCOMPARE(list->currentRow(), 19);
   QVERIFY(list->item(19)->isSelected());
@@ -349,8 +382,8 @@ void FormWindowTest::lists() {
 void FormWindowTest::clicksAndPicksAreForwarded() {
   RecordingForm form(vorn::print::frmPrinterChoice::kLayout);
   vorn::gui::FormWindow window(form, [] {});
-  static_cast<vorn::forms::FormView&>(window).AddItem("cmbPrinter", "Office Laser");
-  static_cast<vorn::forms::FormView&>(window).AddItem("cmbPrinter", "Front Desk");
+  static_cast<vorn::forms::FormView&>(window).AddItem(Choice::cmbPrinter, "Office Laser");
+  static_cast<vorn::forms::FormView&>(window).AddItem(Choice::cmbPrinter, "Front Desk");
   window.show();
   QVERIFY(QTest::qWaitForWindowActive(&window));
   auto* combo = window.findChild<QComboBox*>("cmbPrinter");
@@ -375,8 +408,8 @@ void FormWindowTest::typingInAComboBoxPicksNothing() {
   QFETCH(int, leaveBy);
   RecordingForm form(vorn::print::frmPrinterChoice::kLayout);
   vorn::gui::FormWindow window(form, [] {});
-  static_cast<vorn::forms::FormView&>(window).AddItem("cmbPrinter", "Office Laser");
-  static_cast<vorn::forms::FormView&>(window).AddItem("cmbPrinter", "Front Desk");
+  static_cast<vorn::forms::FormView&>(window).AddItem(Choice::cmbPrinter, "Office Laser");
+  static_cast<vorn::forms::FormView&>(window).AddItem(Choice::cmbPrinter, "Front Desk");
   window.show();
   QVERIFY(QTest::qWaitForWindowActive(&window));
   auto* combo = window.findChild<QComboBox*>("cmbPrinter");
@@ -403,8 +436,7 @@ void FormWindowTest::enterPressesOnlyAFocusedButtonAndEscapeNothing_data() {
       {&vorn::autoconfig::frmMain::kLayout, {"cmdClose"}}};
   for (const auto& [layout, controls] : forms)
     for (const char* control : controls) {
-      const bool button =
-          vorn::forms::FindControl(*layout, control)->Kind == ControlKind::kCommandButton;
+      const bool button = Named(*layout, control).Kind == ControlKind::kCommandButton;
       for (auto [keyName, key] :
            {std::pair{"Return", Qt::Key_Return}, std::pair{"Enter", Qt::Key_Enter},
             std::pair{"Escape", Qt::Key_Escape}})
@@ -421,7 +453,7 @@ void FormWindowTest::enterPressesOnlyAFocusedButtonAndEscapeNothing() {
   QFETCH(bool, presses);
   RecordingForm form(*layout);
   vorn::gui::FormWindow window(form, [] {});
-  window.Control(focus.toStdString())->setEnabled(true);  // Close, once the run has ended
+  window.findChild<QWidget*>(focus)->setEnabled(true);  // Close, once the run has ended
   window.show();
   QVERIFY(QTest::qWaitForWindowActive(&window));
   PressKeyIn(window, focus.toLatin1().constData(), Qt::Key(key));
@@ -514,9 +546,48 @@ void FormWindowTest::aFailingHandlerGoesToTheFailureHandler() {
   window.close();
 }
 
+void FormWindowTest::aFailingHandlerEndsTheHostsLoopsAndIsThrownAgain_data() {
+  QTest::addColumn<bool>("modal");
+  QTest::newRow("modal showing") << true;
+  QTest::newRow("modeless window, run loop") << false;
+}
+
+void FormWindowTest::aFailingHandlerEndsTheHostsLoopsAndIsThrownAgain() {
+  QFETCH(bool, modal);
+  RecordingForm form(vorn::print::frmPrinterFont::kLayout);
+  form.failOnClick = true;
+  vorn::gui::QtFormHost host;
+  QTimer::singleShot(0, [&] {
+    vorn::gui::FormWindow* window = host.WindowOf(form);
+    QVERIFY(window != nullptr);
+    QTest::mouseClick(window->findChild<QPushButton*>("btnOK"), Qt::LeftButton);
+  });
+  QTimer guard;  // never hangs: whatever is still open is closed
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [&host, &form] {
+    if (vorn::gui::FormWindow* window = host.WindowOf(form)) window->close();
+  });
+  guard.start(5000);
+  std::string failure;
+  try {
+    if (modal) {
+      host.ShowModal(form);
+    } else {
+      host.ShowModeless(form);
+      host.RunUntilNoWindow();
+    }
+  } catch (const std::runtime_error& error) {
+    failure = error.what();
+  }
+  QCOMPARE(failure, std::string("handler failed"));
+  // Nothing after the failure runs: the form is not unloaded on the way out.
+  QCOMPARE(form.events, (std::vector<std::string>{"load", "click btnOK"}));
+  QVERIFY(guard.isActive());
+}
+
 void FormWindowTest::modalShowingIsOwnerlessCentredAndApplicationModal() {
   RecordingForm form(vorn::print::frmPrinterChoice::kLayout);
-  vorn::gui::QtFormHost host([] { QFAIL("no failure expected"); });
+  vorn::gui::QtFormHost host;
   bool checked = false;
   QTimer::singleShot(0, [&] {
     auto* window = qobject_cast<vorn::gui::FormWindow*>(QApplication::activeModalWidget());
@@ -546,7 +617,7 @@ void FormWindowTest::modalShowingIsOwnerlessCentredAndApplicationModal() {
 
 void FormWindowTest::modelessShowingIsCentredAndDrawnAtOnce() {
   RecordingForm form(vorn::print::frmControls::kLayout);
-  vorn::gui::QtFormHost host([] {});
+  vorn::gui::QtFormHost host;
   host.ShowModeless(form);
   vorn::gui::FormWindow* window = host.WindowOf(form);
   QVERIFY(window != nullptr);

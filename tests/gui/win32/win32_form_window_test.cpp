@@ -20,36 +20,51 @@ using forms::ControlKind;
 using forms::ControlLayout;
 using forms::TextAlign;
 
-const ControlLayout kControls[] = {
-    {"lblName", ControlKind::kLabel, "&Name:", nullptr, 120, 120, 1200, 255, 5, TextAlign::kRight},
-    {"Frame1", ControlKind::kFrame, "Group", nullptr, 120, 480, 4500, 1200, 0},
-    {"cmbList", ControlKind::kComboBox, "", "Frame1", 240, 360, 3000, 315, 1},
-    {"txtBox", ControlKind::kTextBox, "", "Frame1", 240, 780, 1500, 285, 2},
-    {"txtShow", ControlKind::kTextBox, "", nullptr, 2040, 120, 1500, 285, 6, TextAlign::kLeft,
-     false, true},
-    {"lstItems", ControlKind::kListBox, "", nullptr, 120, 1800, 4500, 600, 4},
-    {"btnGo", ControlKind::kCommandButton, "Go", nullptr, 3600, 2520, 1035, 315, 3},
-    {"btnOff", ControlKind::kCommandButton, "Off", nullptr, 2400, 2520, 1035, 315, 7,
-     TextAlign::kCentre, false, false, false, false},
-    {"lblBold",
-     ControlKind::kLabel,
-     "Bold",
-     nullptr,
-     120,
-     2520,
-     2000,
-     375,
-     8,
-     TextAlign::kLeft,
-     true,
-     false,
-     true,
-     true,
-     {"MS Sans Serif", 9.75, true}},
-};
+// The test form's controls, in the order of its table's rows.
+enum class Ctl { lblName, Frame1, cmbList, txtBox, txtShow, lstItems, btnGo, btnOff, lblBold };
 
-const forms::FormLayout kLayout = {
-    "frmTest", "Test Form", 4800, 3000, forms::FormBorder::kFixedDialog, kControls, "txtBox"};
+// clang-format off
+constexpr ControlLayout kControls[] = {
+    {.Id = Ctl::lblName, .Name = "lblName", .Kind = ControlKind::kLabel,
+     .Caption = "&Name:",
+     .Left = 120, .Top = 120, .Width = 1200, .Height = 255, .TabIndex = 5,
+     .Align = TextAlign::kRight},
+    {.Id = Ctl::Frame1, .Name = "Frame1", .Kind = ControlKind::kFrame,
+     .Caption = "Group",
+     .Left = 120, .Top = 480, .Width = 4500, .Height = 1200, .TabIndex = 0},
+    {.Id = Ctl::cmbList, .Name = "cmbList", .Kind = ControlKind::kComboBox,
+     .Container = Ctl::Frame1,
+     .Left = 240, .Top = 360, .Width = 3000, .Height = 315, .TabIndex = 1},
+    {.Id = Ctl::txtBox, .Name = "txtBox", .Kind = ControlKind::kTextBox,
+     .Container = Ctl::Frame1,
+     .Left = 240, .Top = 780, .Width = 1500, .Height = 285, .TabIndex = 2},
+    {.Id = Ctl::txtShow, .Name = "txtShow", .Kind = ControlKind::kTextBox,
+     .Left = 2040, .Top = 120, .Width = 1500, .Height = 285, .TabIndex = 6, .DisplayOnly = true},
+    {.Id = Ctl::lstItems, .Name = "lstItems", .Kind = ControlKind::kListBox,
+     .Left = 120, .Top = 1800, .Width = 4500, .Height = 600, .TabIndex = 4},
+    {.Id = Ctl::btnGo, .Name = "btnGo", .Kind = ControlKind::kCommandButton,
+     .Caption = "Go",
+     .Left = 3600, .Top = 2520, .Width = 1035, .Height = 315, .TabIndex = 3},
+    {.Id = Ctl::btnOff, .Name = "btnOff", .Kind = ControlKind::kCommandButton,
+     .Caption = "Off",
+     .Left = 2400, .Top = 2520, .Width = 1035, .Height = 315, .TabIndex = 7,
+     .Align = TextAlign::kCentre, .Enabled = false, .Visible = false},
+    {.Id = Ctl::lblBold, .Name = "lblBold", .Kind = ControlKind::kLabel,
+     .Caption = "Bold",
+     .Left = 120, .Top = 2520, .Width = 2000, .Height = 375, .TabIndex = 8,
+     .WordWrap = true, .Font = {"MS Sans Serif", 9.75, true}},
+};
+// clang-format on
+// clang-format on
+static_assert(forms::RowsFollow<Ctl>(kControls));
+
+const forms::FormLayout kLayout = {.Name = "frmTest",
+                                   .Caption = "Test Form",
+                                   .ClientWidth = 4800,
+                                   .ClientHeight = 3000,
+                                   .Border = forms::FormBorder::kFixedDialog,
+                                   .Controls = kControls,
+                                   .FirstFocus = Ctl::txtBox};
 
 // A form that records its events and can be told what a click does.
 class RecordingForm final : public forms::Form {
@@ -60,19 +75,19 @@ class RecordingForm final : public forms::Form {
     events.push_back("Load");
     if (onLoad) onLoad(View());
   }
-  void Form_Unload() override { events.push_back("Unload " + View().Text("txtBox")); }
-  void Click(std::string_view control) override {
-    events.push_back("Click " + std::string(control));
+  void Form_Unload() override { events.push_back("Unload " + View().Text(Ctl::txtBox)); }
+  void Click(forms::ControlId control) override {
+    events.push_back(std::string("Click ") + forms::GetControl(layout_, control).Name);
     if (onClick) onClick(View(), control);
   }
-  void LostFocus(std::string_view control) override {
-    events.push_back("LostFocus " + std::string(control));
+  void LostFocus(forms::ControlId control) override {
+    events.push_back(std::string("LostFocus ") + forms::GetControl(layout_, control).Name);
   }
   forms::FormView& TheView() { return View(); }
 
   std::vector<std::string> events;
   std::function<void(forms::FormView&)> onLoad;
-  std::function<void(forms::FormView&, std::string_view)> onClick;
+  std::function<void(forms::FormView&, forms::ControlId)> onClick;
 
  private:
   const forms::FormLayout& layout_;
@@ -194,17 +209,17 @@ TEST_F(Win32FormWindowTest, TextsAndListsRoundTripAsAnsiBytes) {
   Win32FormWindow window(form, host_);
   forms::FormView& view = window;
   const std::string accented = "Caf\xe9 & na\xefve";
-  view.SetText("txtBox", accented);
-  EXPECT_EQ(view.Text("txtBox"), accented);
-  view.SetText("lblName", accented);
-  EXPECT_EQ(view.Text("lblName"), accented);
+  view.SetText(Ctl::txtBox, accented);
+  EXPECT_EQ(view.Text(Ctl::txtBox), accented);
+  view.SetText(Ctl::lblName, accented);
+  EXPECT_EQ(view.Text(Ctl::lblName), accented);
   view.SetCaption("Other");
   wchar_t caption[32] = {};
   GetWindowTextW(window.Handle(), caption, 32);
   EXPECT_STREQ(caption, L"Other");
 
-  for (const char* list : {"cmbList", "lstItems"}) {
-    SCOPED_TRACE(list);
+  for (const Ctl list : {Ctl::cmbList, Ctl::lstItems}) {
+    SCOPED_TRACE(kControls[static_cast<int>(list)].Name);
     view.AddItem(list, "b");
     view.AddItem(list, "d");
     view.InsertItem(list, 0, "a");
@@ -216,20 +231,23 @@ TEST_F(Win32FormWindowTest, TextsAndListsRoundTripAsAnsiBytes) {
     EXPECT_EQ(view.ItemText(list, 3), "d");
   }
   // A combo box shows the entry made current; none current leaves its text alone.
-  view.SetListIndex("cmbList", 1);
-  EXPECT_EQ(view.Text("cmbList"), "b");
-  view.SetText("cmbList", "typed");
-  view.SetListIndex("cmbList", -1);
-  EXPECT_EQ(view.Text("cmbList"), "typed");
-  view.SetListIndex("lstItems", 3);
+  view.SetListIndex(Ctl::cmbList, 1);
+  EXPECT_EQ(view.Text(Ctl::cmbList), "b");
+  view.SetText(Ctl::cmbList, "typed");
+  view.SetListIndex(Ctl::cmbList, -1);
+  EXPECT_EQ(view.Text(Ctl::cmbList), "typed");
+  view.SetListIndex(Ctl::lstItems, 3);
   EXPECT_EQ(SendMessageW(Control(window, "lstItems"), LB_GETCURSEL, 0, 0), 3);
   EXPECT_TRUE(form.events.empty()) << "setting a list raises no click";
 
-  view.SetEnabled("btnOff", true);
-  view.SetVisible("btnOff", true);
+  view.SetEnabled(Ctl::btnOff, true);
+  view.SetVisible(Ctl::btnOff, true);
   EXPECT_TRUE(IsWindowEnabled(Control(window, "btnOff")));
   EXPECT_NE(GetWindowLongPtrW(Control(window, "btnOff"), GWL_STYLE) & WS_VISIBLE, 0);
-  EXPECT_THROW(view.Text("noSuchControl"), std::invalid_argument);
+  // Another form's control with a row this form has, and no control at all.
+  enum class Elsewhere { lblName };
+  EXPECT_THROW(view.Text(Elsewhere::lblName), std::invalid_argument);
+  EXPECT_THROW(view.Text(forms::ControlId()), std::invalid_argument);
 }
 
 TEST_F(Win32FormWindowTest, ClicksPicksAndFocusChangesReachTheFormInOneCallEach) {
@@ -238,19 +256,19 @@ TEST_F(Win32FormWindowTest, ClicksPicksAndFocusChangesReachTheFormInOneCallEach)
   form.Attach(window);
   window.ShowCentred();
   forms::FormView& view = window;
-  view.AddItem("cmbList", "first");
-  view.AddItem("cmbList", "second");
+  view.AddItem(Ctl::cmbList, "first");
+  view.AddItem(Ctl::cmbList, "second");
 
   SendMessageW(Control(window, "btnGo"), BM_CLICK, 0, 0);
   // A pick from the list: the form reads the picked text already.
-  form.onClick = [](forms::FormView& v, std::string_view control) {
-    if (control == "cmbList") v.SetText("txtShow", v.Text("cmbList"));
+  form.onClick = [](forms::FormView& v, forms::ControlId control) {
+    if (control == Ctl::cmbList) v.SetText(Ctl::txtShow, v.Text(Ctl::cmbList));
   };
   SendMessageW(Control(window, "cmbList"), CB_SETCURSEL, 1, 0);
   SendMessageW(window.Handle(), WM_COMMAND,
                MAKEWPARAM(GetDlgCtrlID(Control(window, "cmbList")), CBN_SELCHANGE),
                reinterpret_cast<LPARAM>(Control(window, "cmbList")));
-  EXPECT_EQ(view.Text("txtShow"), "second");
+  EXPECT_EQ(view.Text(Ctl::txtShow), "second");
   // The focus moving from the text box to a button of the same form.
   SetFocus(Control(window, "txtBox"));
   SetFocus(Control(window, "btnGo"));
@@ -264,10 +282,10 @@ TEST_F(Win32FormWindowTest, ClicksPicksAndFocusChangesReachTheFormInOneCallEach)
 
 TEST_F(Win32FormWindowTest, ModalFormRunsUntilUnloadedAndUnloadsOnceWhileControlsExist) {
   RecordingForm form;
-  form.onLoad = [](forms::FormView& view) { view.SetText("txtBox", "kept"); };
+  form.onLoad = [](forms::FormView& view) { view.SetText(Ctl::txtBox, "kept"); };
   // Pressing Go closes the form; the press is queued as the window system would deliver it.
-  form.onClick = [](forms::FormView& view, std::string_view control) {
-    if (control == "btnGo") view.Close();
+  form.onClick = [](forms::FormView& view, forms::ControlId control) {
+    if (control == Ctl::btnGo) view.Close();
   };
   struct Presser {
     static void CALLBACK Press(HWND, UINT, UINT_PTR id, DWORD) {
@@ -288,8 +306,8 @@ TEST_F(Win32FormWindowTest, ModalFormRunsUntilUnloadedAndUnloadsOnceWhileControl
 
 TEST_F(Win32FormWindowTest, EnterPressesOnlyAFocusedButtonAndEscapePressesNothing) {
   RecordingForm form;
-  form.onClick = [](forms::FormView& view, std::string_view control) {
-    if (control == "btnGo") view.Close();
+  form.onClick = [](forms::FormView& view, forms::ControlId control) {
+    if (control == Ctl::btnGo) view.Close();
   };
   struct Keys {
     static void Post(HWND hwnd, WPARAM key) {
@@ -336,7 +354,7 @@ TEST_F(Win32FormWindowTest, ACloseFromTheWindowSystemUnloadsTheFormToo) {
 
 TEST_F(Win32FormWindowTest, AFailureInAHandlerEndsTheModalLoopAndIsThrownFromShowModal) {
   RecordingForm form;
-  form.onClick = [](forms::FormView&, std::string_view) {
+  form.onClick = [](forms::FormView&, forms::ControlId) {
     throw std::runtime_error("handler failed");
   };
   struct Presser {

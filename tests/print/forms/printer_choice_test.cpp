@@ -7,11 +7,15 @@
 #include <vector>
 
 #include "dialog_bed.h"
+#include "print/forms/frm_printer_choice.h"
+#include "print/forms/frm_printer_font.h"
 
 namespace vorn::print::testing {
 namespace {
 
 using Log = std::vector<std::string>;
+using Choice = frmPrinterChoice::Control;
+using Font = frmPrinterFont::Control;
 
 const std::string kSelectedPrefix = "The VORN Quote Printer currently assigned = ";
 const std::string kInvalid =
@@ -21,7 +25,8 @@ const std::string kInstructions =
     "'down arrow' button at the right of the white text box.  The initial printer is the default "
     "printer. Selecting a different printer will not change your default printer. ";
 
-void Cancel(View& form) { form.Click("btnCancel"); }
+void Cancel(View& form) { form.Click(Choice::btnCancel); }
+void CancelFont(View& form) { form.Click(Font::btnCancel); }
 
 TEST(PrinterChoice, LoadsTheSettings) {
   DialogBed bed;
@@ -29,18 +34,19 @@ TEST(PrinterChoice, LoadsTheSettings) {
   bed.ctx.PrintSettings.Copies = 4;
   bed.host.Then(kChoice, [](View& form) {
     EXPECT_EQ(form.Caption(), "Select Printer");
-    EXPECT_EQ(form.Text("lblInst"), kInstructions);
-    EXPECT_EQ(form.Text("lblSelected"), kSelectedPrefix + "Quote Printer");
-    EXPECT_EQ(form.Text("cmbPrinter"), "Quote Printer");
-    EXPECT_EQ(form.Control("cmbPrinter").ListIndex, 2);
-    EXPECT_EQ(form.Text("txtType"), "Generic / Text Only");
-    EXPECT_EQ(form.Text("txtWhere"), "LPT1:");
-    EXPECT_EQ(form.Text("txtFont"), "Courier New");
-    EXPECT_EQ(form.Text("txtCopies"), "4");
+    EXPECT_EQ(form.Text(Choice::lblInst), kInstructions);
+    EXPECT_EQ(form.Text(Choice::lblSelected), kSelectedPrefix + "Quote Printer");
+    EXPECT_EQ(form.Text(Choice::cmbPrinter), "Quote Printer");
+    EXPECT_EQ(form.Control(Choice::cmbPrinter).ListIndex, 2);
+    EXPECT_EQ(form.Text(Choice::txtType), "Generic / Text Only");
+    EXPECT_EQ(form.Text(Choice::txtWhere), "LPT1:");
+    EXPECT_EQ(form.Text(Choice::txtFont), "Courier New");
+    EXPECT_EQ(form.Text(Choice::txtCopies), "4");
     // Unsorted: the list keeps the order the printers were installed in.
-    EXPECT_EQ(form.Control("cmbPrinter").Items, (Log{"Office Laser", "Front Desk", "Quote Printer",
-                                                     "Caf\xE9 Printer", "Front Desk"}));
-    EXPECT_EQ(form.Focus(), "cmbPrinter");
+    EXPECT_EQ(
+        form.Control(Choice::cmbPrinter).Items,
+        (Log{"Office Laser", "Front Desk", "Quote Printer", "Caf\xE9 Printer", "Front Desk"}));
+    EXPECT_EQ(form.Focus(), Choice::cmbPrinter);
     Cancel(form);
   });
   EXPECT_EQ(bed.Run(), "");
@@ -50,17 +56,17 @@ TEST(PrinterChoice, LoadsAPrinterThatIsNotInstalled) {
   DialogBed bed;
   bed.ctx.PrintSettings.PrinterName = "Removed Printer";
   bed.host.Then(kChoice, [&bed](View& form) {
-    EXPECT_EQ(form.Text("lblSelected"), kSelectedPrefix + "Removed Printer");
-    EXPECT_EQ(form.Text("cmbPrinter"), "");
-    EXPECT_EQ(form.Control("cmbPrinter").ListIndex, -1);
-    EXPECT_EQ(form.Text("txtType"), "");
-    EXPECT_EQ(form.Text("txtWhere"), "");
+    EXPECT_EQ(form.Text(Choice::lblSelected), kSelectedPrefix + "Removed Printer");
+    EXPECT_EQ(form.Text(Choice::cmbPrinter), "");
+    EXPECT_EQ(form.Control(Choice::cmbPrinter).ListIndex, -1);
+    EXPECT_EQ(form.Text(Choice::txtType), "");
+    EXPECT_EQ(form.Text(Choice::txtWhere), "");
     // OK is refused until a printer is picked.
-    form.Click("btnOK");
+    form.Click(Choice::btnOK);
     EXPECT_FALSE(form.Closed());
     EXPECT_EQ(bed.messages.Texts(), Log{kInvalid});
-    form.Pick("cmbPrinter", 1);
-    form.Click("btnOK");
+    form.Pick(Choice::cmbPrinter, 1);
+    form.Click(Choice::btnOK);
     EXPECT_TRUE(form.Closed());
   });
   EXPECT_EQ(bed.Run(), "");
@@ -72,7 +78,7 @@ TEST(PrinterChoice, NamesAreShownAsTheyAre) {
   DialogBed bed;
   bed.ctx.PrintSettings.PrinterName = "<b>Sales</b> & <i>Quotes";
   bed.host.Then(kChoice, [](View& form) {
-    EXPECT_EQ(form.Text("lblSelected"), kSelectedPrefix + "<b>Sales</b> & <i>Quotes");
+    EXPECT_EQ(form.Text(Choice::lblSelected), kSelectedPrefix + "<b>Sales</b> & <i>Quotes");
     Cancel(form);
   });
   EXPECT_EQ(bed.Run(), "");
@@ -82,8 +88,8 @@ TEST(PrinterChoice, LoadsNegativeCopies) {
   DialogBed bed;
   bed.ctx.PrintSettings.Copies = -2;
   bed.host.Then(kChoice, [&bed](View& form) {
-    EXPECT_EQ(form.Text("txtCopies"), "-2");
-    form.Click("btnOK");
+    EXPECT_EQ(form.Text(Choice::txtCopies), "-2");
+    form.Click(Choice::btnOK);
     EXPECT_FALSE(form.Closed());
     EXPECT_EQ(bed.messages.Texts(), Log{kInvalid});
     Cancel(form);
@@ -97,10 +103,10 @@ TEST(PrinterChoice, OkClosesWithAValidForm) {
   DialogBed bed;
   bed.ctx.Cancelled = true;  // as left by an earlier showing
   bed.host.Then(kChoice, [](View& form) {
-    EXPECT_EQ(form.Text("cmbPrinter"), "Office Laser");
-    EXPECT_EQ(form.Text("txtType"), "HP LaserJet 4250 PCL6");
-    EXPECT_EQ(form.Text("txtWhere"), "IP_10.0.0.12");
-    form.Click("btnOK");
+    EXPECT_EQ(form.Text(Choice::cmbPrinter), "Office Laser");
+    EXPECT_EQ(form.Text(Choice::txtType), "HP LaserJet 4250 PCL6");
+    EXPECT_EQ(form.Text(Choice::txtWhere), "IP_10.0.0.12");
+    form.Click(Choice::btnOK);
     EXPECT_TRUE(form.Closed());
   });
   EXPECT_EQ(bed.Run(), "");
@@ -121,19 +127,19 @@ TEST(PrinterChoice, OkWithEmptyFontNameOpensTheFontDialog) {
       .Then(kChoice,
             [&](View& form) {
               first = &form;
-              form.Click("btnOK");
+              form.Click(Choice::btnOK);
               EXPECT_TRUE(form.Closed());
               EXPECT_FALSE(bed.ctx.Cancelled);
             })
       .Then(kFont,
             [&](View& form) {
-              EXPECT_EQ(form.Text("cmbFont"), "- None Assigned-");
-              form.TypeInto("cmbFont", "Lucida Console");
-              form.Click("btnOK");
+              EXPECT_EQ(form.Text(Font::cmbFont), "- None Assigned-");
+              form.TypeInto(Font::cmbFont, "Lucida Console");
+              form.Click(Font::btnOK);
             })
       .Then(kChoice, [](View& form) {
-        EXPECT_EQ(form.Text("txtFont"), "Lucida Console");
-        form.Click("btnOK");
+        EXPECT_EQ(form.Text(Choice::txtFont), "Lucida Console");
+        form.Click(Choice::btnOK);
       });
   EXPECT_EQ(bed.Run(), "");
   EXPECT_EQ(bed.ctx.PrintSettings.FontName, "Lucida Console");
@@ -157,8 +163,8 @@ TEST_P(PrinterChoiceCopies, OkReadsTheCopiesBox) {
   DialogBed bed;
   bed.ctx.PrintSettings.Copies = 3;
   bed.host.Then(kChoice, [&](View& form) {
-    form.TypeInto("txtCopies", c.text);
-    form.Click("btnOK");
+    form.TypeInto(Choice::txtCopies, c.text);
+    form.Click(Choice::btnOK);
     EXPECT_EQ(form.Closed(), c.accepted);
     if (!c.accepted) {
       EXPECT_TRUE(bed.ctx.Cancelled);
@@ -197,8 +203,8 @@ TEST(PrinterChoice, BlankPrinterTextIsRefused) {
     SCOPED_TRACE(std::string("printer text '") + text + "'");
     DialogBed bed;
     bed.host.Then(kChoice, [&](View& form) {
-      form.TypeInto("cmbPrinter", text);
-      form.Click("btnOK");
+      form.TypeInto(Choice::cmbPrinter, text);
+      form.Click(Choice::btnOK);
       EXPECT_FALSE(form.Closed());
       EXPECT_EQ(bed.messages.Texts(), Log{kInvalid});
       EXPECT_TRUE(bed.ctx.Cancelled);
@@ -214,12 +220,12 @@ TEST(PrinterChoice, BlankPrinterTextIsRefused) {
 TEST(PrinterChoice, RefusedThenCorrectedClosesWithCancelledFalse) {
   DialogBed bed;
   bed.host.Then(kChoice, [&](View& form) {
-    form.TypeInto("txtCopies", "0");
-    form.Click("btnOK");
+    form.TypeInto(Choice::txtCopies, "0");
+    form.Click(Choice::btnOK);
     EXPECT_FALSE(form.Closed());
     EXPECT_TRUE(bed.ctx.Cancelled);
-    form.TypeInto("txtCopies", "2");
-    form.Click("btnOK");
+    form.TypeInto(Choice::txtCopies, "2");
+    form.Click(Choice::btnOK);
     EXPECT_TRUE(form.Closed());
   });
   EXPECT_EQ(bed.Run(), "");
@@ -231,8 +237,8 @@ TEST(PrinterChoice, RefusedThenCorrectedClosesWithCancelledFalse) {
 TEST(PrinterChoice, RefusedThenClosedByWindowSystemStaysCancelled) {
   DialogBed bed;
   bed.host.Then(kChoice, [&](View& form) {
-    form.TypeInto("txtCopies", "abc");
-    form.Click("btnOK");
+    form.TypeInto(Choice::txtCopies, "abc");
+    form.Click(Choice::btnOK);
     EXPECT_FALSE(form.Closed());
     form.CloseByWindowSystem();
   });
@@ -246,14 +252,14 @@ TEST(PrinterChoice, TypedPrinterNameIsNotAPick) {
     SCOPED_TRACE(typed);
     DialogBed bed;
     bed.host.Then(kChoice, [&](View& form) {
-      form.TypeInto("cmbPrinter", typed);
+      form.TypeInto(Choice::cmbPrinter, typed);
       form.Tab();
-      EXPECT_EQ(form.Text("cmbPrinter"), typed);
-      EXPECT_EQ(form.Text("lblSelected"), kSelectedPrefix + "Office Laser");
-      EXPECT_EQ(form.Text("txtType"), "HP LaserJet 4250 PCL6");
-      EXPECT_EQ(form.Text("txtWhere"), "IP_10.0.0.12");
+      EXPECT_EQ(form.Text(Choice::cmbPrinter), typed);
+      EXPECT_EQ(form.Text(Choice::lblSelected), kSelectedPrefix + "Office Laser");
+      EXPECT_EQ(form.Text(Choice::txtType), "HP LaserJet 4250 PCL6");
+      EXPECT_EQ(form.Text(Choice::txtWhere), "IP_10.0.0.12");
       EXPECT_EQ(bed.ctx.PrintSettings.PrinterName, "Office Laser");
-      form.Click("btnOK");
+      form.Click(Choice::btnOK);
       EXPECT_TRUE(form.Closed());
     });
     EXPECT_EQ(bed.Run(), "");
@@ -267,12 +273,12 @@ TEST(PrinterChoice, TypedPrinterNameIsNotAPick) {
 TEST(PrinterChoice, PickThenCancelKeepsThePick) {
   DialogBed bed;
   bed.host.Then(kChoice, [&](View& form) {
-    form.Pick("cmbPrinter", 2);
-    EXPECT_EQ(form.Text("cmbPrinter"), "Quote Printer");
-    EXPECT_EQ(form.Text("lblSelected"), kSelectedPrefix + "Quote Printer");
-    EXPECT_EQ(form.Text("txtType"), "Generic / Text Only");
-    EXPECT_EQ(form.Text("txtWhere"), "LPT1:");
-    EXPECT_EQ(form.Text("txtFont"), "Courier New");
+    form.Pick(Choice::cmbPrinter, 2);
+    EXPECT_EQ(form.Text(Choice::cmbPrinter), "Quote Printer");
+    EXPECT_EQ(form.Text(Choice::lblSelected), kSelectedPrefix + "Quote Printer");
+    EXPECT_EQ(form.Text(Choice::txtType), "Generic / Text Only");
+    EXPECT_EQ(form.Text(Choice::txtWhere), "LPT1:");
+    EXPECT_EQ(form.Text(Choice::txtFont), "Courier New");
     Cancel(form);
   });
   EXPECT_EQ(bed.Run(), "");
@@ -286,10 +292,10 @@ TEST(PrinterChoice, PickTakesTheFirstPrinterOfThatName) {
   DialogBed bed;
   bed.host.Then(kChoice, [](View& form) {
     // The second "Front Desk" in the list still shows the first one's driver and port.
-    form.Pick("cmbPrinter", 4);
-    EXPECT_EQ(form.Text("txtType"), "Brother HL-2270DW");
-    EXPECT_EQ(form.Text("txtWhere"), "USB001");
-    form.Click("btnOK");
+    form.Pick(Choice::cmbPrinter, 4);
+    EXPECT_EQ(form.Text(Choice::txtType), "Brother HL-2270DW");
+    EXPECT_EQ(form.Text(Choice::txtWhere), "USB001");
+    form.Click(Choice::btnOK);
   });
   EXPECT_EQ(bed.Run(), "");
   EXPECT_EQ(bed.ctx.PrintSettings.PrinterName, "Front Desk");
@@ -298,11 +304,11 @@ TEST(PrinterChoice, PickTakesTheFirstPrinterOfThatName) {
 TEST(PrinterChoice, PickKeepsAnsiTexts) {
   DialogBed bed;
   bed.host.Then(kChoice, [](View& form) {
-    form.Pick("cmbPrinter", 3);
-    EXPECT_EQ(form.Text("cmbPrinter"), "Caf\xE9 Printer");
-    EXPECT_EQ(form.Text("txtWhere"), "\\\\server\\caf\xE9");
-    EXPECT_EQ(form.Text("lblSelected"), kSelectedPrefix + "Caf\xE9 Printer");
-    form.Click("btnOK");
+    form.Pick(Choice::cmbPrinter, 3);
+    EXPECT_EQ(form.Text(Choice::cmbPrinter), "Caf\xE9 Printer");
+    EXPECT_EQ(form.Text(Choice::txtWhere), "\\\\server\\caf\xE9");
+    EXPECT_EQ(form.Text(Choice::lblSelected), kSelectedPrefix + "Caf\xE9 Printer");
+    form.Click(Choice::btnOK);
   });
   EXPECT_EQ(bed.Run(), "");
   EXPECT_EQ(bed.ctx.PrintSettings.PrinterName, "Caf\xE9 Printer");
@@ -311,10 +317,10 @@ TEST(PrinterChoice, PickKeepsAnsiTexts) {
 TEST(PrinterChoice, CancelKeepsCopiesFromLastLostFocus) {
   DialogBed bed;
   bed.host.Then(kChoice, [&](View& form) {
-    form.TypeInto("txtCopies", "5");
+    form.TypeInto(Choice::txtCopies, "5");
     form.Tab();  // the focus leaves the copies box
     EXPECT_EQ(bed.ctx.PrintSettings.Copies, 5);
-    form.TypeInto("txtCopies", "6");
+    form.TypeInto(Choice::txtCopies, "6");
     Cancel(form);  // the click takes the focus out of the box first
   });
   EXPECT_EQ(bed.Run(), "");
@@ -333,9 +339,9 @@ TEST(PrinterChoice, WindowSystemClose) {
     DialogBed bed;
     bed.ctx.Cancelled = c.cancelledBefore;
     bed.host.Then(kChoice, [&](View& form) {
-      if (c.pick) form.Pick("cmbPrinter", 1);
+      if (c.pick) form.Pick(Choice::cmbPrinter, 1);
       // Typed but never left: the copies box is not read.
-      form.TypeInto("txtCopies", "9");
+      form.TypeInto(Choice::txtCopies, "9");
       form.CloseByWindowSystem();
     });
     EXPECT_EQ(bed.Run(), "");
@@ -352,27 +358,27 @@ TEST(PrinterChoice, NewFontThenOkThenOk) {
   bed.host
       .Then(kChoice,
             [&](View& form) {
-              form.Pick("cmbPrinter", 2);
-              form.TypeInto("txtCopies", "2");
-              form.Click("btnFont");
+              form.Pick(Choice::cmbPrinter, 2);
+              form.TypeInto(Choice::txtCopies, "2");
+              form.Click(Choice::btnFont);
               EXPECT_TRUE(form.Closed());
             })
       .Then(kFont,
             [&](View& form) {
-              const Log& items = form.Control("cmbFont").Items;
-              form.Pick("cmbFont",
+              const Log& items = form.Control(Font::cmbFont).Items;
+              form.Pick(Font::cmbFont,
                         static_cast<int>(std::find(items.begin(), items.end(), "Times New Roman") -
                                          items.begin()));
-              form.Click("btnOK");
+              form.Click(Font::btnOK);
             })
       .Then(kChoice, [&](View& form) {
         // A fresh showing: the settings as they now are.
-        EXPECT_EQ(form.Text("txtFont"), "Times New Roman");
-        EXPECT_EQ(form.Text("cmbPrinter"), "Quote Printer");
-        EXPECT_EQ(form.Text("txtCopies"), "2");
-        EXPECT_EQ(form.Text("lblSelected"), kSelectedPrefix + "Quote Printer");
-        form.TypeInto("txtCopies", "3");
-        form.Click("btnOK");
+        EXPECT_EQ(form.Text(Choice::txtFont), "Times New Roman");
+        EXPECT_EQ(form.Text(Choice::cmbPrinter), "Quote Printer");
+        EXPECT_EQ(form.Text(Choice::txtCopies), "2");
+        EXPECT_EQ(form.Text(Choice::lblSelected), kSelectedPrefix + "Quote Printer");
+        form.TypeInto(Choice::txtCopies, "3");
+        form.Click(Choice::btnOK);
       });
   EXPECT_EQ(bed.Run(), "");
   EXPECT_EQ(bed.ctx.PrintSettings.FontName, "Times New Roman");
@@ -385,11 +391,11 @@ TEST(PrinterChoice, NewFontThenOkThenOk) {
 
 TEST(PrinterChoice, NewFontDetourRepeats) {
   DialogBed bed;
-  auto newFont = [](View& form) { form.Click("btnFont"); };
+  auto newFont = [](View& form) { form.Click(Choice::btnFont); };
   auto typeFont = [](const std::string& face) {
     return [face](View& form) {
-      form.TypeInto("cmbFont", face);
-      form.Click("btnOK");
+      form.TypeInto(Font::cmbFont, face);
+      form.Click(Font::btnOK);
     };
   };
   bed.host.Then(kChoice, newFont)
@@ -397,7 +403,7 @@ TEST(PrinterChoice, NewFontDetourRepeats) {
       .Then(kChoice, newFont)
       .Then(kFont, typeFont("Lucida Console"))
       .Then(kChoice, [](View& form) {
-        EXPECT_EQ(form.Text("txtFont"), "Lucida Console");
+        EXPECT_EQ(form.Text(Choice::txtFont), "Lucida Console");
         Cancel(form);
       });
   EXPECT_EQ(bed.Run(), "");
@@ -411,19 +417,19 @@ TEST(PrinterChoice, NewFontDetourRepeats) {
 
 TEST(PrinterChoice, EachButtonPressed) {
   struct Case {
-    const char* button;
+    forms::ControlId button;
     bool cancelled;
     Log shown;
   };
   const Log once{"show: frmPrinterChoice", kRepaint};
   const Log detour{"show: frmPrinterChoice", kRepaint, "show: frmPrinterFont",
                    "show: frmPrinterChoice", kRepaint, kRepaint};
-  for (const Case& c :
-       {Case{"btnOK", false, once}, Case{"btnCancel", true, once}, Case{"btnFont", true, detour}}) {
-    SCOPED_TRACE(c.button);
+  for (const Case& c : {Case{Choice::btnOK, false, once}, Case{Choice::btnCancel, true, once},
+                        Case{Choice::btnFont, true, detour}}) {
+    SCOPED_TRACE(c.button.Row());
     DialogBed bed;
     bed.host.Then(kChoice, [&](View& form) { form.Click(c.button); });
-    if (std::string(c.button) == "btnFont") bed.host.Then(kFont, Cancel).Then(kChoice, Cancel);
+    if (c.button == Choice::btnFont) bed.host.Then(kFont, CancelFont).Then(kChoice, Cancel);
     EXPECT_EQ(bed.Run(), "");
     EXPECT_EQ(bed.ctx.Cancelled, c.cancelled);
     EXPECT_EQ(bed.log, c.shown);
@@ -433,7 +439,7 @@ TEST(PrinterChoice, EachButtonPressed) {
 TEST(PrinterChoice, EveryCloseUnloadsOnce) {
   DialogBed bed;
   bed.host.Then(kChoice, [](View& form) {
-    form.Click("btnOK");
+    form.Click(Choice::btnOK);
     EXPECT_EQ(form.Unloads(), 1);
   });
   EXPECT_EQ(bed.Run(), "");

@@ -7,11 +7,15 @@
 #include <vector>
 
 #include "dialog_bed.h"
+#include "print/forms/frm_printer_choice.h"
+#include "print/forms/frm_printer_font.h"
 
 namespace vorn::print::testing {
 namespace {
 
 using Log = std::vector<std::string>;
+using Choice = frmPrinterChoice::Control;
+using Font = frmPrinterFont::Control;
 
 const std::string kNone = "- None Assigned-";
 const std::string kSelectedPrefix = "The Printer Font currently assigned = ";
@@ -23,19 +27,21 @@ const std::string kInstructions =
     "printing is to slow select an installed font. Usually, if a font is not supported by this "
     "printer a substitute font will be used. ";
 
-void PressNewFont(View& choice) { choice.Click("btnFont"); }
-void PressCancel(View& form) { form.Click("btnCancel"); }
-void PressOk(View& form) { form.Click("btnOK"); }
+void PressNewFont(View& choice) { choice.Click(Choice::btnFont); }
+void PressCancel(View& form) { form.Click(Font::btnCancel); }
+void PressOk(View& form) { form.Click(Font::btnOK); }
+void PressChoiceCancel(View& choice) { choice.Click(Choice::btnCancel); }
+void PressChoiceOk(View& choice) { choice.Click(Choice::btnOK); }
 
 int IndexOf(const View& form, const std::string& face) {
-  const Log& items = form.Control("cmbFont").Items;
+  const Log& items = form.Control(Font::cmbFont).Items;
   return static_cast<int>(std::find(items.begin(), items.end(), face) - items.begin());
 }
 
 // Opens the font dialog through New Font, lets `action` work it, and cancels the choice
 // dialog that follows.
 void RunFontDialog(DialogBed& bed, const ::vorn::testing::ScriptedFormHost::Action& action) {
-  bed.host.Then(kChoice, PressNewFont).Then(kFont, action).Then(kChoice, PressCancel);
+  bed.host.Then(kChoice, PressNewFont).Then(kFont, action).Then(kChoice, PressChoiceCancel);
   EXPECT_EQ(bed.Run(), "");
 }
 
@@ -55,18 +61,18 @@ TEST(PrinterFont, LoadsTheFontsSortedUnderABusyPointer) {
   };
   RunFontDialog(bed, [&](View& form) {
     EXPECT_EQ(form.Caption(), "Select a Printer Font");
-    EXPECT_EQ(form.Text("lblInst"), kInstructions);
-    EXPECT_EQ(form.Text("lblSelected"), kSelectedPrefix + "Courier New");
-    EXPECT_EQ(form.Text("cmbFont"), "Courier New");
-    EXPECT_EQ(form.Control("cmbFont").ListIndex, -1);
+    EXPECT_EQ(form.Text(Font::lblInst), kInstructions);
+    EXPECT_EQ(form.Text(Font::lblSelected), kSelectedPrefix + "Courier New");
+    EXPECT_EQ(form.Text(Font::cmbFont), "Courier New");
+    EXPECT_EQ(form.Control(Font::cmbFont).ListIndex, -1);
     // Alphabetical with letter case ignored, the none marker among them.
-    EXPECT_EQ(form.Control("cmbFont").Items,
+    EXPECT_EQ(form.Control(Font::cmbFont).Items,
               (Log{kNone, "arial", "Arial Black", "courier", "Courier New", "Lucida Console",
                    "Times New Roman", "Zapf Dingbats"}));
     EXPECT_EQ(bed.printers.fontAtCalls, 7);
     EXPECT_FALSE(askedUnderNormalPointer) << "fonts asked for under the normal pointer";
     EXPECT_FALSE(form.BusyPointer()) << "the busy pointer stayed";
-    EXPECT_EQ(form.Focus(), "cmbFont");
+    EXPECT_EQ(form.Focus(), Font::cmbFont);
     PressCancel(form);
   });
 }
@@ -75,7 +81,7 @@ TEST(PrinterFont, NamesAreShownAsTheyAre) {
   DialogBed bed;
   bed.ctx.PrintSettings.FontName = "<b>Arial</b> & Co";
   RunFontDialog(bed, [](View& form) {
-    EXPECT_EQ(form.Text("lblSelected"), kSelectedPrefix + "<b>Arial</b> & Co");
+    EXPECT_EQ(form.Text(Font::lblSelected), kSelectedPrefix + "<b>Arial</b> & Co");
     PressCancel(form);
   });
 }
@@ -84,14 +90,14 @@ TEST(PrinterFont, OpensWithTheNoneMarkerWhenNoFont) {
   DialogBed bed;
   bed.ctx.PrintSettings.FontName.clear();
   bed.host
-      .Then(kChoice, PressOk)  // with no font, OK leads here first
+      .Then(kChoice, PressChoiceOk)  // with no font, OK leads here first
       .Then(kFont,
             [](View& form) {
-              EXPECT_EQ(form.Text("lblSelected"), kSelectedPrefix + kNone);
-              EXPECT_EQ(form.Text("cmbFont"), kNone);
+              EXPECT_EQ(form.Text(Font::lblSelected), kSelectedPrefix + kNone);
+              EXPECT_EQ(form.Text(Font::cmbFont), kNone);
               PressCancel(form);
             })
-      .Then(kChoice, PressCancel);
+      .Then(kChoice, PressChoiceCancel);
   EXPECT_EQ(bed.Run(), "");
   EXPECT_EQ(bed.ctx.PrintSettings.FontName, "");
 }
@@ -112,15 +118,15 @@ TEST_P(PrinterFontOk, StoresTheTextOfTheBox) {
       .Then(kFont,
             [&](View& form) {
               if (c.picked)
-                form.Pick("cmbFont", IndexOf(form, c.text));
+                form.Pick(Font::cmbFont, IndexOf(form, c.text));
               else
-                form.TypeInto("cmbFont", c.text);
+                form.TypeInto(Font::cmbFont, c.text);
               PressOk(form);
               EXPECT_TRUE(form.Closed());
             })
       .Then(kChoice, [&](View& form) {
-        EXPECT_EQ(form.Text("txtFont"), c.fontName);
-        PressOk(form);
+        EXPECT_EQ(form.Text(Choice::txtFont), c.fontName);
+        PressChoiceOk(form);
       });
   EXPECT_EQ(bed.Run(), "");
   EXPECT_EQ(bed.ctx.PrintSettings.FontName, c.fontName);
@@ -146,14 +152,14 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(PrinterFont, NoneMarkerIsRefusedSilently) {
   DialogBed bed;
   RunFontDialog(bed, [&bed](View& form) {
-    form.Pick("cmbFont", IndexOf(form, kNone));
-    EXPECT_EQ(form.Text("lblSelected"), kSelectedPrefix + kNone);
+    form.Pick(Font::cmbFont, IndexOf(form, kNone));
+    EXPECT_EQ(form.Text(Font::lblSelected), kSelectedPrefix + kNone);
     PressOk(form);
     EXPECT_FALSE(form.Closed());
     EXPECT_TRUE(bed.messages.shown.empty());
     EXPECT_FALSE(bed.forms.FontCancelled());
     EXPECT_EQ(bed.ctx.PrintSettings.FontName, "Courier New");
-    form.Pick("cmbFont", IndexOf(form, "arial"));
+    form.Pick(Font::cmbFont, IndexOf(form, "arial"));
     PressOk(form);
     EXPECT_TRUE(form.Closed());
   });
@@ -163,12 +169,12 @@ TEST(PrinterFont, NoneMarkerIsRefusedSilently) {
 TEST(PrinterFont, OnlyAPickChangesTheStatusLine) {
   DialogBed bed;
   RunFontDialog(bed, [](View& form) {
-    form.TypeInto("cmbFont", "Zapf Dingbats");  // a listed face, typed
+    form.TypeInto(Font::cmbFont, "Zapf Dingbats");  // a listed face, typed
     form.Tab();
-    EXPECT_EQ(form.Text("lblSelected"), kSelectedPrefix + "Courier New");
+    EXPECT_EQ(form.Text(Font::lblSelected), kSelectedPrefix + "Courier New");
     EXPECT_FALSE(form.Closed());
-    form.Pick("cmbFont", IndexOf(form, "Lucida Console"));
-    EXPECT_EQ(form.Text("lblSelected"), kSelectedPrefix + "Lucida Console");
+    form.Pick(Font::cmbFont, IndexOf(form, "Lucida Console"));
+    EXPECT_EQ(form.Text(Font::lblSelected), kSelectedPrefix + "Lucida Console");
     PressCancel(form);
   });
 }
@@ -176,7 +182,7 @@ TEST(PrinterFont, OnlyAPickChangesTheStatusLine) {
 TEST(PrinterFont, CancelLeavesTheFont) {
   DialogBed bed;
   RunFontDialog(bed, [](View& form) {
-    form.Pick("cmbFont", IndexOf(form, "Arial Black"));
+    form.Pick(Font::cmbFont, IndexOf(form, "Arial Black"));
     PressCancel(form);
     EXPECT_TRUE(form.Closed());
   });
@@ -200,7 +206,7 @@ TEST(PrinterFont, WindowSystemClose) {
     SetFontCancelled(bed, c.cancelledBefore);
     EXPECT_EQ(bed.ctx.PrintSettings.FontName, "Courier New");
     RunFontDialog(bed, [&](View& form) {
-      form.TypeInto("cmbFont", c.text);
+      form.TypeInto(Font::cmbFont, c.text);
       form.CloseByWindowSystem();
     });
     EXPECT_EQ(bed.ctx.PrintSettings.FontName, c.fontName);
@@ -213,32 +219,32 @@ TEST(PrinterFont, CancelThenLaterWindowSystemCloseLeavesTheFont) {
   bed.host.Then(kChoice, PressNewFont)
       .Then(kFont,
             [](View& form) {
-              form.Pick("cmbFont", IndexOf(form, "Arial Black"));
+              form.Pick(Font::cmbFont, IndexOf(form, "Arial Black"));
               PressCancel(form);
             })
       .Then(kChoice,
             [&](View& form) {
-              EXPECT_EQ(form.Text("txtFont"), "Courier New");
+              EXPECT_EQ(form.Text(Choice::txtFont), "Courier New");
               PressNewFont(form);
             })
       .Then(kFont,
             [](View& form) {
-              form.TypeInto("cmbFont", "Lucida Console");
+              form.TypeInto(Font::cmbFont, "Lucida Console");
               form.CloseByWindowSystem();
             })
       .Then(kChoice,
             [&](View& form) {
-              EXPECT_EQ(form.Text("txtFont"), "Courier New");
+              EXPECT_EQ(form.Text(Choice::txtFont), "Courier New");
               PressNewFont(form);
             })
       .Then(kFont,
             [](View& form) {
-              form.TypeInto("cmbFont", "Lucida Console");
+              form.TypeInto(Font::cmbFont, "Lucida Console");
               PressOk(form);
             })
       .Then(kChoice, [&](View& form) {
-        EXPECT_EQ(form.Text("txtFont"), "Lucida Console");
-        PressOk(form);
+        EXPECT_EQ(form.Text(Choice::txtFont), "Lucida Console");
+        PressChoiceOk(form);
       });
   EXPECT_EQ(bed.Run(), "");
   EXPECT_EQ(bed.ctx.PrintSettings.FontName, "Lucida Console");
@@ -249,17 +255,17 @@ TEST(PrinterFont, CancelThenLaterWindowSystemCloseLeavesTheFont) {
 
 TEST(PrinterFont, EachButtonPressed) {
   struct Case {
-    const char* button;
+    forms::ControlId button;
     bool fontCancelled;
     const char* font;
   };
   for (const Case& c :
-       {Case{"btnOK", false, "Lucida Console"}, Case{"btnCancel", true, "Courier New"}}) {
-    SCOPED_TRACE(c.button);
+       {Case{Font::btnOK, false, "Lucida Console"}, Case{Font::btnCancel, true, "Courier New"}}) {
+    SCOPED_TRACE(c.button.Row());
     DialogBed bed;
     SetFontCancelled(bed, !c.fontCancelled);
     RunFontDialog(bed, [&](View& form) {
-      form.TypeInto("cmbFont", "Lucida Console");
+      form.TypeInto(Font::cmbFont, "Lucida Console");
       form.Click(c.button);
       EXPECT_TRUE(form.Closed());
     });
@@ -279,9 +285,9 @@ TEST(PrinterFont, FontList) {
     DialogBed bed;
     bed.printers.reportedFontCount = c.reportedCount;
     RunFontDialog(bed, [&](View& form) {
-      EXPECT_EQ(form.Control("cmbFont").Items, c.items);
+      EXPECT_EQ(form.Control(Font::cmbFont).Items, c.items);
       // A face can still be typed.
-      form.TypeInto("cmbFont", "Typed Face");
+      form.TypeInto(Font::cmbFont, "Typed Face");
       PressOk(form);
     });
     EXPECT_EQ(bed.printers.fontAtCalls, std::max(c.reportedCount, 0));
@@ -294,7 +300,7 @@ TEST(PrinterFont, AtMost32767Fonts) {
   bed.printers.fonts.clear();
   bed.printers.reportedFontCount = 40000;
   RunFontDialog(bed, [&](View& form) {
-    const Log& items = form.Control("cmbFont").Items;
+    const Log& items = form.Control(Font::cmbFont).Items;
     ASSERT_EQ(items.size(), 32768u);
     EXPECT_EQ(items.front(), kNone);
     EXPECT_EQ(items.back(), "Face 32766");
