@@ -683,7 +683,6 @@ scenario_scaling() {
     [[ -n $shot ]] && e2e_shot "$(xvfb_find_windows "Select Printer" | tail -n 1)" "$shot-select-printer"
     we_wait 10 "Printing Quote" || e2e_abort "no progress window"
     check_scaled frmControls "$dpi" "$layouts"
-    [[ -n $shot ]] && e2e_shot "$(xvfb_find_windows "Printing Quote" | tail -n 1)" "$shot-progress"
 
     e2e_check "\"Select Printer\" closes on New Font" we_press_and_gone $ID_NEW_FONT "Select Printer"
     we_wait 30 "Select a Printer Font" || e2e_abort "no font dialog at $dpi dpi"
