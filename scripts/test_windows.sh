@@ -9,7 +9,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib/cups.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/lib/xvfb.sh"
 
 vorn_ensure_packages g++-mingw-w64-x86-64-posix wine wine64 libcups2 cmake \
-  ninja-build googletest procps cups-daemon cups-client xvfb xauth xdotool x11-utils imagemagick \
+  ninja-build googletest procps cups-daemon cups-client xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick \
   ghostscript poppler-utils fonts-liberation nsis
 
 # A private, quiet, non-interactive Wine on a virtual screen of its own.

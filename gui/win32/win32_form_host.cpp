@@ -6,7 +6,22 @@
 
 namespace vorn::win32 {
 
-Win32FormHost::Win32FormHost(HINSTANCE instance) { Win32FormWindow::RegisterClass(instance); }
+namespace {
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+}  // namespace
+
+Win32FormHost::Win32FormHost(HINSTANCE instance) : Win32FormHost(instance, ScreenDpi()) {}
+
+Win32FormHost::Win32FormHost(HINSTANCE instance, int dpi) : dpi_(dpi) {
+  Win32FormWindow::RegisterClass(instance);
+}
 
 Win32FormHost::~Win32FormHost() {
   // Windows still open when the program ends go without further events.
@@ -99,8 +114,13 @@ void Win32FormHost::Dispatch(MSG& message) {
       DispatchMessageW(&message);
       return;
     }
-    // No default or cancel button: Enter presses the focused button, nothing else.
-    if (message.wParam == VK_RETURN && window->IsButton(focus)) window->Press(focus);
+    // No default or cancel button: Enter presses the focused button, nothing else; a key held
+    // down presses it once (its repeats carry the key's previous state, bit 30), and Ctrl+Enter
+    // presses nothing.
+    const bool fresh = (message.lParam & (LPARAM{1} << 30)) == 0;
+    const bool plain = GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0;
+    if (message.wParam == VK_RETURN && fresh && plain && window->IsButton(focus))
+      window->Press(focus);
     return;
   }
   if (window != nullptr && IsDialogMessageW(root, &message)) return;

@@ -19,7 +19,11 @@ class Win32FormWindow;
 // RunUntilNoWindow, outside the window system's call-backs.
 class Win32FormHost final : public forms::FormHost {
  public:
+  // Lays windows out at the screen's dots per inch, as the system reports them to a program
+  // that declares itself DPI aware.
   explicit Win32FormHost(HINSTANCE instance);
+  // Lays windows out at `dpi` dots per inch, whatever the screen's.
+  Win32FormHost(HINSTANCE instance, int dpi);
   ~Win32FormHost() override;
   Win32FormHost(const Win32FormHost&) = delete;
   Win32FormHost& operator=(const Win32FormHost&) = delete;
@@ -29,6 +33,8 @@ class Win32FormHost final : public forms::FormHost {
 
   void RunUntilNoWindow() override;
   int WindowCount() const { return static_cast<int>(live_.size()); }
+  // The dots per inch the windows' twips are converted at (1440 twips to the inch).
+  int Dpi() const { return dpi_; }
 
   // Called by the windows.
   void WindowCreated(Win32FormWindow& window);
@@ -38,8 +44,9 @@ class Win32FormHost final : public forms::FormHost {
   bool Busy() const { return busy_ > 0; }
 
  private:
-  // One message: Enter and Escape as the forms want them, Tab and access keys by the
-  // dialog manager, the rest to its window.
+  // One message: Enter and Escape as the forms want them (Enter presses the focused button on
+  // a fresh press without Ctrl or Alt), Tab and access keys by the dialog manager, the rest to
+  // its window.
   void Dispatch(MSG& message);
   // Waits for and handles one message; false when the program is asked to quit.
   bool Step();
@@ -47,6 +54,7 @@ class Win32FormHost final : public forms::FormHost {
   std::vector<Win32FormWindow*> live_;
   std::vector<std::unique_ptr<Win32FormWindow>> modeless_;
   forms::HandlerFailure failure_;
+  int dpi_;
   int busy_ = 0;
   bool quit_ = false;
 };

@@ -18,7 +18,7 @@ constexpr const wchar_t* kClassName = L"VornForm";
 constexpr const wchar_t* kOwnerProp = L"VornFormWindow";
 constexpr const wchar_t* kProcProp = L"VornControlProc";
 constexpr int kFirstId = 100;
-// A combo box window is its text field plus the room its list drops into.
+// A combo box window is its text field plus the room its list drops into, at 96 dots per inch.
 constexpr int kComboListPixels = 160;
 
 DWORD FormStyle(forms::FormBorder border) {
@@ -107,9 +107,7 @@ Win32FormWindow::~Win32FormWindow() {
 
 void Win32FormWindow::Build() {
   const forms::FormLayout& layout = form_.Layout();
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  const int dpi = host_.Dpi();
 
   const DWORD style = FormStyle(layout.Border);
   const DWORD exStyle = FormExStyle(layout.Border);
@@ -150,7 +148,7 @@ void Win32FormWindow::AddControl(const ControlLayout& layout, int dpi) {
     case ControlKind::kComboBox:
       className = L"COMBOBOX";
       style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
-      height += kComboListPixels;
+      height += MulDiv(kComboListPixels, dpi, USER_DEFAULT_SCREEN_DPI);
       break;
     case ControlKind::kTextBox:
       className = L"EDIT";
@@ -187,8 +185,17 @@ void Win32FormWindow::AddControl(const ControlLayout& layout, int dpi) {
   SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 
   if (IsKind(layout, ControlKind::kComboBox)) {
-    // The text field gets exactly the designed height: the borders take six pixels of it.
-    SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), rect.Height - 6);
+    // The text field gets exactly the designed height. What its borders add depends on the
+    // system and its scaling, so the height is set, measured and set once more.
+    const auto closedHeight = [hwnd] {
+      RECT closed{};
+      GetWindowRect(hwnd, &closed);
+      return static_cast<int>(closed.bottom - closed.top);
+    };
+    int text = rect.Height - 6;
+    SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), text);
+    text += rect.Height - closedHeight();
+    SendMessageW(hwnd, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), text);
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
     if (GetComboBoxInfo(hwnd, &info) && info.hwndItem != nullptr) Subclass(info.hwndItem);
@@ -230,6 +237,16 @@ LRESULT Win32FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       if (lParam != 0) OnCommand(LOWORD(wParam), HIWORD(wParam));
       return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        // The focus is still where the user left it; it moves away only after this message.
+        HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(hwnd_, focus)) lastFocus_ = focus;
+        return 0;
+      }
+      // Not the window itself (the default) but the control that had the focus gets it.
+      if (HIWORD(wParam) == 0 && RestoreFocus()) return 0;
+      break;
     case WM_CLOSE:
       // Any close the window system asks for unloads the form like its own Close.
       Forward([this] { Unload(); });
@@ -332,6 +349,17 @@ void Win32FormWindow::OnFocusLeft(HWND hwnd, HWND next) {
   if (left == nullptr || left == Owning(next)) return;  // within one combo box
   const forms::ControlId id = left->Layout->Id;
   Forward([&] { form_.LostFocus(id); });
+}
+
+bool Win32FormWindow::RestoreFocus() {
+  HWND control = lastFocus_;
+  if (control == nullptr || !IsWindow(control) || !IsChild(hwnd_, control) ||
+      !IsWindowVisible(control) || !IsWindowEnabled(control))
+    return false;
+  // Coming back from another window is no focus change within the form: the control that
+  // had the focus keeps it, and its lost-focus event comes when the user moves on from it.
+  SetFocus(control);
+  return true;
 }
 
 bool Win32FormWindow::IsButton(HWND control) const {

@@ -13,8 +13,10 @@ namespace vorn::win32 {
 class Win32FormHost;
 
 // One window built from a form's layout with CreateWindowExW: a top-level window with no owner
-// and the form's border, its controls at their twips converted to pixels, the classic dialog
-// font, focusable controls in tab order. Events are forwarded to the form in one call each.
+// and the form's border, its controls at their twips converted to pixels at the host's dots
+// per inch, the classic dialog font at the same, focusable controls in tab order. Events are
+// forwarded to the form in one call each. Like a dialog, the window remembers which control
+// had the focus when it was deactivated and gives it back when it is activated again.
 class Win32FormWindow final : public forms::FormView {
  public:
   Win32FormWindow(forms::Form& form, Win32FormHost& host);
@@ -73,6 +75,8 @@ class Win32FormWindow final : public forms::FormView {
   void OnCommand(int id, int code);
   // The focus left `hwnd` (a control of this form or a part of one) for `next`.
   void OnFocusLeft(HWND hwnd, HWND next);
+  // Activated again: the control that had the focus gets it back, without any focus event.
+  bool RestoreFocus();
   // Runs an event handler of the form; a failure is handed to the host, which ends its loops.
   template <typename Handler>
   void Forward(Handler handler);
@@ -90,6 +94,7 @@ class Win32FormWindow final : public forms::FormView {
   std::vector<Control> controls_;
   std::vector<HFONT> fonts_;
   std::vector<HWND> disabled_;
+  HWND lastFocus_ = nullptr;  // the control that had the focus when the window was deactivated
   bool unloading_ = false;
 };
 

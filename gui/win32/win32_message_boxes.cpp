@@ -29,8 +29,12 @@ MessageAnswer Win32MessageBoxes::Show(const std::string& text, MessageIcon icon,
   const UINT style = IconStyle(icon) |
                      (buttons == MessageButtons::kOkCancel ? MB_OKCANCEL : MB_OK) | MB_TASKMODAL |
                      MB_SETFOREGROUND;
+  // A box without an owner leaves no window active when it closes: the program's window that
+  // was active gets the activation back, and with it the focus it had.
+  HWND active = GetActiveWindow();
   // Dismissing an OK and Cancel box without a choice answers Cancel, as the box itself does.
   const int answer = MessageBoxW(nullptr, Utf8ToWide(text).c_str(), title_.c_str(), style);
+  if (active != nullptr && IsWindow(active) && IsWindowEnabled(active)) SetForegroundWindow(active);
   return answer == IDOK ? MessageAnswer::kOk : MessageAnswer::kCancel;
 }
 

@@ -4,10 +4,11 @@
 //   window_texts --child TEXT     (the windows holding a control whose text is TEXT)
 // Output, UTF-8, one line each (positions in screen pixels, the same as the X screen's):
 //   window "TITLE" client=X,Y size=WxH enabled=0|1
-//   control ID CLASS enabled=0|1 visible=0|1 focus=0|1 centre=X,Y text="..."
+//   control ID CLASS enabled=0|1 visible=0|1 focus=0|1 centre=X,Y rect=L,T,WxH text="..."
 //   item ID INDEX "..."        (each entry of a list box or combo box)
 //   selected ID INDEX          (a list box's selection, -1 for none)
-// Exit status 1 when no such window is shown.
+// A control's rect is relative to its window's client area. Exit status 1 when no such window
+// is shown.
 #include <windows.h>
 
 #include <cstdio>
@@ -80,14 +81,19 @@ BOOL CALLBACK ShowControl(HWND control, LPARAM focus) {
   if (GetParent(control) == nullptr || ClassOf(GetParent(control)) == L"ComboBox") return TRUE;
   RECT rect{};
   GetWindowRect(control, &rect);
+  RECT client = rect;
+  MapWindowPoints(nullptr, GetAncestor(control, GA_ROOT), reinterpret_cast<POINT*>(&client), 2);
   const int id = GetDlgCtrlID(control);
   const std::wstring cls = ClassOf(control);
   const HWND focused = reinterpret_cast<HWND>(focus);
   const bool hasFocus = focused == control || IsChild(control, focused);
-  std::printf("control %d %s enabled=%d visible=%d focus=%d centre=%ld,%ld text=\"%s\"\n", id,
-              Utf8(cls).c_str(), IsWindowEnabled(control) ? 1 : 0, IsWindowVisible(control) ? 1 : 0,
-              hasFocus ? 1 : 0, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2,
-              Quoted(Text(control)).c_str());
+  std::printf(
+      "control %d %s enabled=%d visible=%d focus=%d centre=%ld,%ld rect=%ld,%ld,%ldx%ld "
+      "text=\"%s\"\n",
+      id, Utf8(cls).c_str(), IsWindowEnabled(control) ? 1 : 0, IsWindowVisible(control) ? 1 : 0,
+      hasFocus ? 1 : 0, (rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2, client.left,
+      client.top, client.right - client.left, client.bottom - client.top,
+      Quoted(Text(control)).c_str());
   if (_wcsicmp(cls.c_str(), L"ListBox") == 0) ListItems(control, id, false);
   if (_wcsicmp(cls.c_str(), L"ComboBox") == 0) ListItems(control, id, true);
   return TRUE;

@@ -51,6 +51,16 @@ e2e_cleanup() {
     fi
   done
   rm -f "$WINEPREFIX/dosdevices/v:"
+  # The screen's key repeat and the prefix's display scaling as they were, for the tests that
+  # follow.
+  [[ -n ${KEY_RATE_CHANGED:-} ]] && xset r rate
+  if [[ -n ${DPI_CHANGED:-} ]]; then
+    if [[ -n $DPI_BEFORE ]]; then
+      wine reg add "$DPI_KEY" /v LogPixels /t REG_DWORD /d "$((DPI_BEFORE))" /f >/dev/null 2>&1
+    else
+      wine reg delete "$DPI_KEY" /v LogPixels /f >/dev/null 2>&1
+    fi
+  fi
   if [[ -n $E2E_TMP ]]; then
     if ((E2E_FAILURES == 0)); then
       rm -rf -- "$E2E_TMP"
@@ -142,6 +152,25 @@ we_focus_control() {
     sleep 0.2
     WE_OUT=$(we_texts "$title")
   done
+}
+
+# Waits until control ID of the window titled TITLE holds the focus, as the program reports.
+we_wait_focus() {
+  local title=$1 id=$2 deadline=$((SECONDS + 10))
+  until WE_OUT=$(we_texts "$title") && [[ $(we_attr "$id" focus) == 1 ]]; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.2
+  done
+}
+
+# Clicks the title bar of the window titled TITLE, as a person switching back to it does.
+we_click_title() {
+  local x y
+  WE_OUT=$(we_texts "$1") || return 1
+  read -r x y < <(sed -n 's/^window .* client=\([0-9-]*\),\([0-9-]*\) .*/\1 \2/p' <<<"$WE_OUT" |
+    head -n 1)
+  [[ -n ${y:-} ]] || return 1
+  xdotool mousemove --sync $((x + 120)) $((y - 8)) click 1
 }
 
 # Replaces the text of control ID in window TITLE with TEXT, as typed.
@@ -313,6 +342,10 @@ scenario_invalid_copies() {
   we_answer_box Kelvarin "$MSG_INVALID" $ID_BOX_OK invalid-message
   e2e_check "the dialog is still open" we_wait 5 "Select Printer"
   e2e_check_equal "the copies box still says abc" abc "$(we_text $ID_COPIES)"
+  # The dialog has the activation back, and OK the focus: Return presses it again.
+  e2e_check "OK has the focus again" we_wait_focus "Select Printer" $ID_OK
+  xdotool key Return
+  we_answer_box Kelvarin "$MSG_INVALID" $ID_BOX_OK invalid-message-again
   e2e_check "kelvarin is still running" kill -0 "$PID"
   e2e_check "\"Select Printer\" closes on Cancel" we_press_and_gone $ID_CANCEL "Select Printer"
   e2e_check "kelvarin ends" e2e_wait_exit "$PID" 30
@@ -500,6 +533,192 @@ scenario_tesmo_print() {
   e2e_check "the status window closes on Close" we_press_and_gone $ID_CLOSE --child "Print Test Page"
   e2e_check "tesmo ends" e2e_wait_exit "$tesmo_pid" 30
   rm -f "$WINEPREFIX/dosdevices/v:"
+}
+
+# Another program's window: Wine's own notepad, started in WORK, made small in the screen's
+# corner so that it leaves the dialog free.
+NOTEPAD_TITLE="Untitled - Notepad"
+start_notepad() {
+  local xid
+  we_start "$1" notepad
+  we_wait 30 "$NOTEPAD_TITLE" || return 1
+  xid=$(xvfb_find_windows "$NOTEPAD_TITLE" | tail -n 1)
+  xdotool windowsize "$xid" 300 200 windowmove "$xid" 10 10 || return 1
+  sleep 0.5
+}
+
+# Switches to the other program with a click into its window and waits until it has the
+# keyboard; then back to "Select Printer" with a click on its title bar.
+switch_away_and_back() {
+  local x y w h
+  WE_OUT=$(we_texts "$NOTEPAD_TITLE") || return 1
+  read -r x y w h < <(sed -n 's/^window .* client=\([0-9-]*\),\([0-9-]*\) size=\([0-9]*\)x\([0-9]*\) .*/\1 \2 \3 \4/p' \
+    <<<"$WE_OUT" | head -n 1)
+  xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 1
+  # Its text area (id 0) has the keyboard; nothing of the dialog has.
+  we_wait_focus "$NOTEPAD_TITLE" 0 || return 1
+  WE_OUT=$(we_texts "Select Printer") && ! grep -q ' focus=1 ' <<<"$WE_OUT" || return 1
+  we_click_title "Select Printer"
+}
+
+# The copies box edited, a switch to another program and back: the box still has the focus;
+# Tab moves on from it; edited again, away and back, Cancel takes the focus out of it, so the
+# edited number is converted (2.5 to 2, half to even) and saved.
+scenario_focus_switch() {
+  local queue=we-switch-$SUFFIX app work kelvarin_pid
+  prepare_run
+  start_kelvarin "$app" "$work" "$queue" switch
+  kelvarin_pid=$PID
+  e2e_check "another program is running" start_notepad "$work"
+  e2e_check "3 typed into the copies box" we_type "Select Printer" $ID_COPIES 3
+  e2e_check "switched to the other program and back" switch_away_and_back
+  e2e_check "the copies box has the focus again" we_wait_focus "Select Printer" $ID_COPIES
+  xdotool key Tab
+  e2e_check "Tab moves on to the printer list" we_wait_focus "Select Printer" $ID_PRINTER
+  e2e_check "2.5 typed into the copies box" we_type "Select Printer" $ID_COPIES 2.5
+  e2e_check "switched away and back again" switch_away_and_back
+  e2e_check "the copies box has the focus once more" we_wait_focus "Select Printer" $ID_COPIES
+  e2e_check "\"Select Printer\" closes on Cancel" we_press_and_gone $ID_CANCEL "Select Printer"
+  e2e_check "kelvarin ends" e2e_wait_exit "$kelvarin_pid" 30
+  e2e_check_equal "Printer.inp holds the converted copies" \
+    "$(expected_settings "$queue" "Courier New" 2)" "$(e2e_lines "$work/Printer.inp")"
+  e2e_check "the print file is kept" test -e "$work/VORN.PRN"
+}
+
+# Enter held down on Print Test Page: one press, one Kelvarin, one job.
+scenario_tesmo_held_enter() {
+  local queue=we-held-$SUFFIX app work tesmo_pid xid
+  prepare_run N 0 cwd
+  start_tesmo_configured "$app" "$work"
+  tesmo_pid=$PID
+  # The status window has no title: it is found by its program's X window class.
+  xid=$(xdotool search --onlyvisible --classname '^tesmo\.exe$' 2>/dev/null | tail -n 1)
+  xvfb_focus "$xid" || e2e_abort "the status window does not get the keyboard"
+  we_click $ID_STATUS_LIST --child "Print Test Page" || e2e_abort "no status list"
+  xdotool key Tab Tab
+  local deadline=$((SECONDS + 10))
+  until WE_OUT=$(we_texts --child "Print Test Page") && [[ $(we_attr $ID_PRINT focus) == 1 ]]; do
+    ((SECONDS < deadline)) || break
+    sleep 0.2
+  done
+  e2e_check_equal "Tab reaches Print Test Page" 1 "$(we_attr $ID_PRINT focus)"
+  # Held down for three seconds: the screen repeats the key, as a keyboard does, from the
+  # first tenth of a second on, before Kelvarin's window can take the keyboard.
+  KEY_RATE_CHANGED=1
+  xset r on r rate 100 30
+  xdotool keydown Return
+  sleep 3
+  xdotool keyup Return
+  xset r rate
+  we_wait 60 "Select Printer" || e2e_abort "no Kelvarin started"
+  # Late starters would show their windows within a few seconds.
+  sleep 8
+  e2e_check_equal "one Kelvarin started" 1 "$(we_texts "Select Printer" | grep -c '^window ')"
+  e2e_check_equal "one progress window" 1 "$(we_texts "Printing Quote" | grep -c '^window ')"
+  e2e_check "\"Select Printer\" closes on OK" we_press_and_gone $ID_OK "Select Printer"
+  cups_wait_captured 1 60 "$queue"
+  sleep 2
+  e2e_check_equal "one job printed" 1 "$(cups_captured_count "$queue")"
+  e2e_check "the status window closes on Close" we_press_and_gone $ID_CLOSE --child "Print Test Page"
+  e2e_check "tesmo ends" e2e_wait_exit "$tesmo_pid" 30
+  rm -f "$WINEPREFIX/dosdevices/v:"
+}
+
+# Whether two "L T W H" (or "W H") lists agree within a pixel each.
+within_a_pixel() {
+  local -a want=($1) got=($2)
+  ((${#want[@]} == ${#got[@]})) || return 1
+  local i d
+  for ((i = 0; i < ${#want[@]}; i++)); do
+    d=$((want[i] - got[i]))
+    ((d >= -1 && d <= 1)) || return 1
+  done
+}
+
+# The window read into WE_OUT against FORM's layout at DPI (LAYOUTS: form_layouts' listing at
+# that DPI): its client area and every control's rectangle, within a pixel of rounding.
+check_scaled() {
+  local form=$1 dpi=$2 layouts=$3 line want got id=100 wrong=()
+  want=$(sed -n "s/^${form}_client='\(.*\)'\$/\1/p" <<<"$layouts")
+  got=$(sed -n 's/^window .* size=\([0-9]*\)x\([0-9]*\) .*/\1 \2/p' <<<"$WE_OUT" | head -n 1)
+  e2e_check "$form's client area at $dpi dpi is $want" within_a_pixel "$want" "$got"
+  # Controls are listed in table order; a control's id is 100 + its place in the table.
+  while IFS= read -r line; do
+    want=${line#*=\'}
+    want=${want%\'}
+    got=$(sed -n "s/^control $id .* rect=\([0-9-]*\),\([0-9-]*\),\([0-9]*\)x\([0-9]*\) .*/\1 \2 \3 \4/p" \
+      <<<"$WE_OUT" | head -n 1)
+    within_a_pixel "$want" "$got" || wrong+=("${line%%=*} is '${got:-missing}', not '$want'")
+    id=$((id + 1))
+  done < <(grep "^${form}_" <<<"$layouts" | grep -v "^${form}_client=")
+  e2e_check_equal "every control of $form where its twips put it at $dpi dpi" "" \
+    "$(printf '%s\n' "${wrong[@]}" | sed '/^$/d')"
+}
+
+# The message box's size: "W H".
+box_size() { sed -n 's/^window .* size=\([0-9]*\)x\([0-9]*\) .*/\1 \2/p' <<<"$WE_OUT" | head -n 1; }
+
+# At 96, 120 and 144 dots per inch (100, 125 and 150 % display scaling, Windows' LogPixels in
+# the prefix, read by each program as it starts): every window of both programs laid out from
+# its twips at that DPI, the message box growing with it, and the OK run printing. Pictures
+# at 150 % go to the artifacts as win150-*.
+scenario_scaling() {
+  local dpi queue app work layouts shot box96=() box=() tesmo_pid
+  DPI_KEY='HKCU\Control Panel\Desktop'
+  DPI_BEFORE=$(wine reg query "$DPI_KEY" /v LogPixels 2>/dev/null | tr -d '\r' |
+    sed -n 's/^ *LogPixels *REG_DWORD *//p')
+  for dpi in 96 120 144; do
+    echo "# at $dpi dpi"
+    wine reg add "$DPI_KEY" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 ||
+      e2e_abort "LogPixels cannot be set"
+    DPI_CHANGED=1
+    layouts=$(wine "$BIN_DIR/form_layouts.exe" "$dpi" 2>/dev/null | tr -d '\r')
+    [[ -n $layouts ]] || e2e_abort "no layout listing"
+    shot=""
+    ((dpi == 144)) && shot=win150
+    queue=we-scale-$dpi-$SUFFIX
+    prepare_run
+    we_start "$work" "$app/Kelvarin.exe"
+    we_wait 60 "Select Printer" || e2e_abort "no \"Select Printer\" window at $dpi dpi"
+    check_scaled frmPrinterChoice "$dpi" "$layouts"
+    [[ -n $shot ]] && e2e_shot "$(xvfb_find_windows "Select Printer" | tail -n 1)" "$shot-select-printer"
+    we_wait 10 "Printing Quote" || e2e_abort "no progress window"
+    check_scaled frmControls "$dpi" "$layouts"
+
+    e2e_check "\"Select Printer\" closes on New Font" we_press_and_gone $ID_NEW_FONT "Select Printer"
+    we_wait 30 "Select a Printer Font" || e2e_abort "no font dialog at $dpi dpi"
+    check_scaled frmPrinterFont "$dpi" "$layouts"
+    [[ -n $shot ]] && e2e_shot "$(xvfb_find_windows "Select a Printer Font" | tail -n 1)" "$shot-select-font"
+    e2e_check "the font dialog closes on OK" we_press_and_gone $ID_FONT_OK "Select a Printer Font"
+
+    we_wait 30 "Select Printer" || e2e_abort "\"Select Printer\" not shown again"
+    e2e_check "abc typed into the copies box" we_type "Select Printer" $ID_COPIES abc
+    we_click $ID_OK "Select Printer" || e2e_abort "OK not found"
+    if we_wait 20 Kelvarin; then
+      read -r -a box < <(box_size)
+      ((dpi == 96)) && box96=("${box[@]}")
+      # The box's text and buttons grow with the system's font: at least nine tenths of the
+      # scaling in each direction.
+      e2e_check "the message box grows with the scaling (${box[*]} at $dpi dpi, ${box96[*]} at 96)" \
+        test $((box[0] * 96 * 10)) -ge $((box96[0] * dpi * 9)) -a \
+        $((box[1] * 96 * 10)) -ge $((box96[1] * dpi * 9))
+    fi
+    we_answer_box Kelvarin "$MSG_INVALID" $ID_BOX_OK "${shot:-scale-$dpi}-invalid"
+    e2e_check "1 typed into the copies box" we_type "Select Printer" $ID_COPIES 1
+    e2e_check "\"Select Printer\" closes on OK" we_press_and_gone $ID_OK "Select Printer"
+    e2e_check "kelvarin ends" e2e_wait_exit "$PID" 60
+    cups_wait_captured 1 60 "$queue"
+    check_two_page_job "$(cups_captured_files "$queue" | head -n 1)" "the job at $dpi dpi"
+
+    start_tesmo_configured "$app" "$work"
+    tesmo_pid=$PID
+    check_scaled frmMain "$dpi" "$layouts"
+    [[ -n $shot ]] && e2e_shot \
+      "$(xdotool search --onlyvisible --classname '^tesmo\.exe$' 2>/dev/null | tail -n 1)" \
+      "$shot-tesmo-configured"
+    e2e_check "the status window closes on Close" we_press_and_gone $ID_CLOSE --child "Print Test Page"
+    e2e_check "tesmo ends" e2e_wait_exit "$tesmo_pid" 30
+  done
 }
 
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VornPrintUtility'
@@ -891,7 +1110,7 @@ CASES
 we_setup
 case $SCENARIO in
   ok | cancel | invalid_copies | pick_printer | rejected | new_font | tesmo_run | tesmo_print | \
-    setup | setup_test_page | setup_refusals)
+    focus_switch | tesmo_held_enter | scaling | setup | setup_test_page | setup_refusals)
     "scenario_$SCENARIO" ;;
   *) echo "unknown scenario $SCENARIO" >&2; exit 2 ;;
 esac

@@ -5,13 +5,25 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "autoconfig/forms/frm_main.h"
+#include "autoconfig/launcher.h"
+#include "autoconfig/tree_search.h"
 #include "common/forms/form.h"
 #include "gui/win32/win32_form_host.h"
+#include "gui/win32/win32_message_boxes.h"
+#include "print/forms/frm_controls.h"
+#include "print/forms/frm_printer_choice.h"
+#include "print/forms/frm_printer_font.h"
+#include "recording_message_boxes.h"
+#include "recording_printer_service.h"
 
 namespace vorn::win32 {
 namespace {
@@ -66,6 +78,9 @@ const forms::FormLayout kLayout = {.Name = "frmTest",
                                    .Controls = kControls,
                                    .FirstFocus = Ctl::txtBox};
 
+// 100 %, 125 % and 150 % display scaling.
+constexpr int kDpis[] = {96, 120, 144};
+
 // A form that records its events and can be told what a click does.
 class RecordingForm final : public forms::Form {
  public:
@@ -115,31 +130,45 @@ class Win32FormWindowTest : public ::testing::Test {
   Win32FormHost host_{GetModuleHandleW(nullptr)};
 };
 
-TEST_F(Win32FormWindowTest, ControlsSitAtTheirTwipsInPixelsInsideTheClientArea) {
-  RecordingForm form;
-  Win32FormWindow window(form, host_);
-  RECT client{};
-  GetClientRect(window.Handle(), &client);
-  EXPECT_EQ(client.right, forms::TwipsToPixels(4800));
-  EXPECT_EQ(client.bottom, forms::TwipsToPixels(3000));
-  for (const ControlLayout& layout : kControls) {
-    SCOPED_TRACE(layout.Name);
-    HWND hwnd = Control(window, layout.Name);
-    ASSERT_NE(hwnd, nullptr);
-    RECT rect{};
-    GetWindowRect(hwnd, &rect);
-    MapWindowPoints(nullptr, window.Handle(), reinterpret_cast<POINT*>(&rect), 2);
-    const forms::Rect expected = forms::ClientPixels(kLayout, layout);
-    EXPECT_EQ(rect.left, expected.Left);
-    EXPECT_EQ(rect.top, expected.Top);
-    EXPECT_EQ(rect.right - rect.left, expected.Width);
-    // A combo box's window also holds the room its list drops into.
-    if (layout.Kind != ControlKind::kComboBox) {
+TEST_F(Win32FormWindowTest, ControlsSitAtTheirTwipsInPixelsInsideTheClientAreaAtEveryScaling) {
+  for (const int dpi : kDpis) {
+    SCOPED_TRACE(dpi);
+    Win32FormHost host(GetModuleHandleW(nullptr), dpi);
+    RecordingForm form;
+    Win32FormWindow window(form, host);
+    RECT client{};
+    GetClientRect(window.Handle(), &client);
+    EXPECT_EQ(client.right, forms::TwipsToPixels(4800, dpi));
+    EXPECT_EQ(client.bottom, forms::TwipsToPixels(3000, dpi));
+    for (const ControlLayout& layout : kControls) {
+      SCOPED_TRACE(layout.Name);
+      HWND hwnd = Control(window, layout.Name);
+      ASSERT_NE(hwnd, nullptr);
+      RECT rect{};
+      GetWindowRect(hwnd, &rect);
+      MapWindowPoints(nullptr, window.Handle(), reinterpret_cast<POINT*>(&rect), 2);
+      const forms::Rect expected = forms::ClientPixels(kLayout, layout, dpi);
+      EXPECT_EQ(rect.left, expected.Left);
+      EXPECT_EQ(rect.top, expected.Top);
+      EXPECT_EQ(rect.right - rect.left, expected.Width);
+      // A closed combo box is as tall as its text field: the designed height too.
       EXPECT_EQ(rect.bottom - rect.top, expected.Height);
+      // The form itself is not shown yet: the control's own visible flag counts.
+      EXPECT_EQ((GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0, layout.Visible);
+      EXPECT_EQ(IsWindowEnabled(hwnd) != FALSE, layout.Enabled);
     }
-    // The form itself is not shown yet: the control's own visible flag counts.
-    EXPECT_EQ((GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0, layout.Visible);
-    EXPECT_EQ(IsWindowEnabled(hwnd) != FALSE, layout.Enabled);
+    // The list drops down as far at every scaling (160 pixels at 100 %), in whole entries.
+    HWND cmbList = Control(window, "cmbList");
+    COMBOBOXINFO combo{};
+    combo.cbSize = sizeof combo;
+    ASSERT_TRUE(GetComboBoxInfo(cmbList, &combo));
+    SendMessageW(cmbList, CB_SHOWDROPDOWN, TRUE, 0);
+    RECT list{};
+    GetWindowRect(combo.hwndList, &list);
+    SendMessageW(cmbList, CB_SHOWDROPDOWN, FALSE, 0);
+    const auto entry = static_cast<int>(SendMessageW(cmbList, CB_GETITEMHEIGHT, 0, 0));
+    EXPECT_LE(list.bottom - list.top, MulDiv(160, dpi, 96) + 2);
+    EXPECT_GT(list.bottom - list.top, MulDiv(160, dpi, 96) - entry - 2);
   }
 }
 
@@ -184,23 +213,28 @@ TEST_F(Win32FormWindowTest, ShownCentredWithTheFocusOnTheFirstControlAndTabInTab
   EXPECT_EQ(order, expected);
 }
 
-TEST_F(Win32FormWindowTest, FontsAreTheClassicDialogFontOrTheControlsOwn) {
-  RecordingForm form;
-  Win32FormWindow window(form, host_);
+TEST_F(Win32FormWindowTest, FontsAreTheClassicDialogFontOrTheControlsOwnAtEveryScaling) {
   struct Case {
+    int dpi;
     const char* control;
     LONG height;
     LONG weight;
   };
-  for (const Case c : {Case{"txtBox", -11, FW_NORMAL}, Case{"lblBold", -13, FW_BOLD}}) {
+  for (const Case c : {Case{96, "txtBox", -11, FW_NORMAL}, Case{96, "lblBold", -13, FW_BOLD},
+                       Case{120, "txtBox", -13, FW_NORMAL}, Case{120, "lblBold", -16, FW_BOLD},
+                       Case{144, "txtBox", -16, FW_NORMAL}, Case{144, "lblBold", -20, FW_BOLD}}) {
+    SCOPED_TRACE(::testing::Message() << c.dpi << " dpi, " << c.control);
+    Win32FormHost host(GetModuleHandleW(nullptr), c.dpi);
+    RecordingForm form;
+    Win32FormWindow window(form, host);
     LOGFONTW font{};
     auto handle =
         reinterpret_cast<HFONT>(SendMessageW(Control(window, c.control), WM_GETFONT, 0, 0));
-    ASSERT_NE(handle, nullptr) << c.control;
+    ASSERT_NE(handle, nullptr);
     GetObjectW(handle, sizeof font, &font);
-    EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif") << c.control;
-    EXPECT_EQ(font.lfHeight, c.height) << c.control;
-    EXPECT_EQ(font.lfWeight, c.weight) << c.control;
+    EXPECT_STREQ(font.lfFaceName, L"MS Sans Serif");
+    EXPECT_EQ(font.lfHeight, c.height);
+    EXPECT_EQ(font.lfWeight, c.weight);
   }
 }
 
@@ -384,6 +418,213 @@ TEST_F(Win32FormWindowTest, AModalFormDisablesTheOtherWindowsWhileShown) {
   EXPECT_TRUE(IsWindowEnabled(behind));
   background.TheView().Close();
   EXPECT_EQ(host_.WindowCount(), 0);
+}
+
+// Enter held down repeats with bit 30 set (the key was already down); Ctrl and Alt are read
+// from the thread's keyboard state, as the message loop sees them.
+TEST_F(Win32FormWindowTest, EnterPressesAButtonOnlyOnAFreshPressWithoutCtrlOrAlt) {
+  struct Case {
+    const char* what;
+    LPARAM flags;
+    BYTE modifier;
+    bool pressed;
+  };
+  for (const Case c :
+       {Case{"a fresh press", 1, 0, true},
+        Case{"a repeat of a held key", 1 | (LPARAM{1} << 30), 0, false},
+        Case{"Ctrl+Enter", 1, VK_CONTROL, false}, Case{"Enter with Alt down", 1, VK_MENU, false}}) {
+    SCOPED_TRACE(c.what);
+    BYTE keys[256] = {};
+    if (c.modifier != 0) keys[c.modifier] = 0x80;
+    SetKeyboardState(keys);
+    RecordingForm form;
+    static LPARAM flags;
+    flags = c.flags;
+    struct Keys {
+      static void CALLBACK Press(HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        HWND window = FindWindowW(L"VornForm", L"Test Form");
+        HWND go = GetDlgItem(window, 106);
+        SetFocus(go);
+        PostMessageW(go, WM_KEYDOWN, VK_RETURN, flags);
+        PostMessageW(go, WM_KEYUP, VK_RETURN, 0xC0000001);
+        PostMessageW(window, WM_CLOSE, 0, 0);
+      }
+    };
+    SetTimer(nullptr, 0, 50, &Keys::Press);
+    host_.ShowModal(form);
+    const BYTE none[256] = {};
+    SetKeyboardState(const_cast<BYTE*>(none));
+    const bool clicked =
+        std::find(form.events.begin(), form.events.end(), "Click btnGo") != form.events.end();
+    EXPECT_EQ(clicked, c.pressed);
+  }
+}
+
+// What takes the activation away from a form and gives it back: a message box, another
+// window (as another program's would), a modal form of the program closing.
+enum class Interruption { kMessageBox, kOtherWindow, kModalForm };
+
+void Interrupt(Interruption how, Win32FormHost& host, HWND form) {
+  struct Closer {
+    static void CALLBACK CloseBox(HWND, UINT, UINT_PTR id, DWORD) {
+      KillTimer(nullptr, id);
+      SendMessageW(FindWindowW(L"#32770", L"A Message"), WM_COMMAND, IDOK, 0);
+    }
+    static void CALLBACK CloseModal(HWND, UINT, UINT_PTR id, DWORD) {
+      KillTimer(nullptr, id);
+      PostMessageW(FindWindowW(L"VornForm", L"Modal Form"), WM_CLOSE, 0, 0);
+    }
+  };
+  switch (how) {
+    case Interruption::kMessageBox: {
+      SetTimer(nullptr, 0, 100, &Closer::CloseBox);
+      Win32MessageBoxes boxes(L"A Message");
+      boxes.Show("Shown over the form", MessageIcon::kWarning, MessageButtons::kOk);
+      break;
+    }
+    case Interruption::kOtherWindow: {
+      HWND other = CreateWindowExW(0, L"STATIC", L"Other", WS_POPUP | WS_VISIBLE | WS_CAPTION, 0, 0,
+                                   200, 100, nullptr, nullptr, nullptr, nullptr);
+      SetActiveWindow(other);
+      SetFocus(other);
+      // Back to the form, as a click on its title bar does.
+      SetActiveWindow(form);
+      DestroyWindow(other);
+      break;
+    }
+    case Interruption::kModalForm: {
+      forms::FormLayout layout = kLayout;
+      layout.Caption = "Modal Form";
+      RecordingForm modal(layout);
+      SetTimer(nullptr, 0, 100, &Closer::CloseModal);
+      host.ShowModal(modal);
+      break;
+    }
+  }
+}
+
+TEST_F(Win32FormWindowTest, TheFocusComesBackToItsControlWithoutALostFocusUntilTheUserMovesOn) {
+  struct Case {
+    Interruption how;
+    const char* control;
+  };
+  for (const Case c :
+       {Case{Interruption::kMessageBox, "txtBox"}, Case{Interruption::kMessageBox, "btnGo"},
+        Case{Interruption::kOtherWindow, "txtBox"}, Case{Interruption::kOtherWindow, "cmbList"},
+        Case{Interruption::kModalForm, "txtBox"}}) {
+    SCOPED_TRACE(::testing::Message() << static_cast<int>(c.how) << " " << c.control);
+    RecordingForm form;
+    host_.ShowModeless(form);
+    HWND window = FindWindowW(L"VornForm", L"Test Form");
+    ASSERT_NE(window, nullptr);
+    HWND control = Control(dynamic_cast<Win32FormWindow&>(form.TheView()), c.control);
+    // A combo box holds the focus in its text field.
+    COMBOBOXINFO combo{};
+    combo.cbSize = sizeof combo;
+    if (GetComboBoxInfo(control, &combo)) control = combo.hwndItem;
+    SetFocus(control);
+    Pump();
+    form.events.clear();
+
+    Interrupt(c.how, host_, window);
+    Pump();
+    EXPECT_EQ(GetActiveWindow(), window);
+    EXPECT_EQ(GetFocus(), control);
+    EXPECT_TRUE(form.events.empty()) << form.events.front();
+
+    // Moving on then takes the focus out of the control, as without the interruption: a
+    // click on Go, or from Go on to the text box.
+    std::vector<std::string> expected = {"LostFocus " + std::string(c.control)};
+    const auto& view = dynamic_cast<Win32FormWindow&>(form.TheView());
+    if (std::string(c.control) == "btnGo") {
+      SetFocus(Control(view, "txtBox"));
+    } else {
+      SendMessageW(Control(view, "btnGo"), BM_CLICK, 0, 0);
+      expected.push_back("Click btnGo");
+    }
+    Pump();
+    EXPECT_EQ(form.events, expected);
+    form.TheView().Close();
+  }
+}
+
+// The one form window this thread shows.
+HWND ShownFormWindow() {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND hwnd, LPARAM data) -> BOOL {
+        wchar_t name[16] = {};
+        GetClassNameW(hwnd, name, 16);
+        if (std::wstring(name) == L"VornForm" && IsWindowVisible(hwnd))
+          *reinterpret_cast<HWND*>(data) = hwnd;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// Each label of the shown form holds its whole text: measured in the label's own font, on one
+// line or wrapped at its width as the label draws it.
+void ExpectWholeTexts(const forms::FormLayout& layout) {
+  HWND window = ShownFormWindow();
+  ASSERT_NE(window, nullptr) << layout.Name;
+  for (std::size_t i = 0; i < layout.Controls.size(); ++i) {
+    const ControlLayout& control = layout.Controls[i];
+    if (control.Kind != ControlKind::kLabel) continue;
+    HWND label = GetDlgItem(window, 100 + static_cast<int>(i));
+    ASSERT_NE(label, nullptr) << control.Name;
+    wchar_t text[512] = {};
+    const int length = GetWindowTextW(label, text, 512);
+    if (length == 0) continue;
+    RECT room{};
+    GetClientRect(label, &room);
+    const bool oneLine = (GetWindowLongPtrW(label, GWL_STYLE) & SS_TYPEMASK) == SS_LEFTNOWORDWRAP;
+    HDC dc = GetDC(label);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    RECT needed{0, 0, room.right, 0};
+    DrawTextW(dc, text, length, &needed,
+              DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | (oneLine ? DT_SINGLELINE : DT_WORDBREAK));
+    SelectObject(dc, old);
+    ReleaseDC(label, dc);
+    EXPECT_LE(needed.right, room.right) << layout.Name << "." << control.Name;
+    EXPECT_LE(needed.bottom, room.bottom) << layout.Name << "." << control.Name;
+  }
+}
+
+// The program's own forms at 100 %, 125 % and 150 %, with the texts they write when they load.
+TEST_F(Win32FormWindowTest, EveryFormsLabelsShowTheirWholeTextAtEveryScaling) {
+  ::vorn::testing::RecordingPrinterService printers;
+  ::vorn::testing::RecordingMessageBoxes messages;
+  for (const int dpi : kDpis) {
+    SCOPED_TRACE(dpi);
+    Win32FormHost host(GetModuleHandleW(nullptr), dpi);
+    print::PrintSettings settings;
+    settings.PrinterName = printers.defaultPrinter;
+    settings.FontName = "Courier New";
+    settings.Copies = 1;
+    bool cancelled = false;
+    print::frmControls progress;
+    print::frmPrinterChoice choice(settings, cancelled, printers, messages, [] {});
+    print::frmPrinterFont font(settings, printers, cancelled);
+    for (forms::Form* form : std::initializer_list<forms::Form*>{&progress, &choice, &font}) {
+      host.ShowModeless(*form);
+      ExpectWholeTexts(form->Layout());
+      SendMessageW(ShownFormWindow(), WM_CLOSE, 0, 0);
+    }
+    autoconfig::TesmoContext tesmo(messages, autoconfig::SystemTreeSearch(),
+                                   autoconfig::SystemLauncher());
+    autoconfig::frmMain status(tesmo, host);
+    status.Show();
+    ExpectWholeTexts(status.Layout());
+    // What Tesmo's run writes into its status window once it is done.
+    status.SetTitle("Vorn Auto Config");
+    status.SetStatus("Configuration complete!");
+    ExpectWholeTexts(status.Layout());
+    SendMessageW(ShownFormWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(host.WindowCount(), 0);
+  }
 }
 
 }  // namespace
