@@ -264,10 +264,10 @@ void ReserveRoom(int fd, std::uint64_t old_size, std::uint64_t size, const std::
   if (free < size - old_size + fs.f_frsize) Fail(ENOSPC, "Cannot write", path);
 }
 
-// Takes the file's exclusive lock, waiting at most kRewriteLockWait for another program that
+// Takes the file's exclusive lock, waiting until `deadline` at most for another program that
 // holds it. False when the time ran out; throws RunError when the system refuses the lock.
-bool LockExclusive(int fd, const std::string& path) {
-  const auto deadline = std::chrono::steady_clock::now() + kRewriteLockWait;
+bool LockExclusive(int fd, std::chrono::steady_clock::time_point deadline,
+                   const std::string& path) {
   for (;;) {
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
     if (errno == EINTR) continue;
@@ -306,7 +306,7 @@ FileRewrite::FileRewrite(const FolderHandle& folder, std::string name, LinkRule 
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     // One rewrite at a time: another program rewriting the file holds its lock from reading
     // to the last write.
-    if (!LockExclusive(fd.get(), shown_path_))
+    if (!LockExclusive(fd.get(), deadline, shown_path_))
       throw RunError(ErrorNumber::kPermissionDenied,
                      "Cannot lock " + shown_path_ + ": another program is rewriting it");
     // The program that held the lock may have put a new file in the old one's place: the
