@@ -11,6 +11,7 @@
 #include "common/file_names.h"
 #include "common/file_rewrite.h"
 #include "common/folder_handle.h"
+#include "common/line_reader.h"
 #include "common/run_error.h"
 
 namespace vorn::autoconfig {
@@ -21,7 +22,7 @@ constexpr std::string_view kCrLf = "\r\n";
 
 // The new text of the data file as pieces of the old text and the few bytes that change, so
 // that the file is held once, not copied. Lines are read as LineReader reads them: a line ends
-// at CR LF or at a lone CR; a lone LF is part of the line.
+// at CR LF or at a lone CR; a lone LF is part of the line; a line over its bound fails.
 void PatchedText(const ProductEntry& entry, std::string_view text,
                  std::vector<std::string_view>& pieces) {
   const bool quoted = entry.QuotedSetting;
@@ -36,6 +37,8 @@ void PatchedText(const ProductEntry& entry, std::string_view text,
     const std::size_t cr = text.find('\r', at);
     const std::size_t end = cr == std::string_view::npos ? text.size() : cr;
     std::string_view line = text.substr(at, end - at);
+    if (line.size() > LineReader::kMaxLineLength)
+      throw RunError(ErrorNumber::kOverflow, "Overflow: a line longer than the line bound");
     at = end;
     if (at < text.size()) {
       ++at;

@@ -7,9 +7,9 @@
 
 namespace vorn::autoconfig {
 
-// The largest data file patched, far above any real one. A larger file is left as it is, with
-// the failure item, and is not read.
-inline constexpr std::uint64_t kMaxDataFileSize = std::uint64_t{256} << 20;
+// The largest data file patched, far above any real one; the file is held in memory once. A
+// larger file is left as it is, with the failure item, and is not read.
+inline constexpr std::uint64_t kMaxDataFileSize = std::uint64_t{32} << 20;
 
 // Rewrites the found data file of `entry` so that its setting line ends in the port digit 4
 // (for "PROG07.DTA" the digit goes before the line's closing quotation mark), every line ending

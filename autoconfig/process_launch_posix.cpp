@@ -25,6 +25,9 @@ void WriteErrno(int fd, int code) {
 std::string KelvarinFileName() { return "kelvarin"; }
 
 void StartDetachedProcess(const std::string& path) {
+  // Only a full path: a relative one would name a program in whatever folder is current.
+  if (path.empty() || path[0] != '/')
+    throw RunError(ErrorNumber::kFileNotFound, "Cannot start " + path + ": not a full path");
   int pipeFds[2];
   if (::pipe2(pipeFds, O_CLOEXEC) != 0) throw SystemError(errno, "Cannot start " + path);
   // Everything the children need is ready before fork: after it they only make system calls.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -15,6 +16,9 @@ enum class LinkRule {
   kFollow,  // the file the link names is opened, and rewritten where it lies
 };
 
+// How long opening a file waits for another program that is rewriting it.
+inline constexpr std::chrono::milliseconds kRewriteLockWait{10000};
+
 // An existing regular file, opened to have its whole text replaced while keeping its identity,
 // as careful editors do:
 // - a complete new file is renamed over it only when the new file is the same file to
@@ -24,12 +28,16 @@ enum class LinkRule {
 // - otherwise the file itself is rewritten in place: the whole new text written over the old,
 //   flushed, and the file cut to the new length. It is never emptied first, and the room for a
 //   longer text is reserved before the first byte is overwritten, so a full disk leaves it
-//   as it was.
+//   as it was;
+// - the file is locked from the open to the last write (flock on POSIX, LockFileEx on Windows),
+//   so that two programs rewriting it at once take turns: the result is that of one after the
+//   other, and a program that waits too long gives up without touching the file.
 class FileRewrite {
  public:
   // Opens `name` in `folder` for reading and writing. The open never waits: a pipe, device or
   // socket in the file's place is refused, as are a folder, a file marked read-only and a file
-  // the process may not write. `shown_path` names the file in error descriptions. Throws
+  // the process may not write. Waits up to kRewriteLockWait for the file's lock (RunError 70
+  // when another program keeps it). `shown_path` names the file in error descriptions. Throws
   // RunError.
   FileRewrite(const FolderHandle& folder, std::string name, LinkRule links, std::string shown_path);
   ~FileRewrite();

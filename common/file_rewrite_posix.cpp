@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/acl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -12,8 +13,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <climits>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/file_rewrite.h"
@@ -261,6 +264,19 @@ void ReserveRoom(int fd, std::uint64_t old_size, std::uint64_t size, const std::
   if (free < size - old_size + fs.f_frsize) Fail(ENOSPC, "Cannot write", path);
 }
 
+// Takes the file's exclusive lock, waiting until `deadline` at most for another program that
+// holds it. False when the time ran out; throws RunError when the system refuses the lock.
+bool LockExclusive(int fd, std::chrono::steady_clock::time_point deadline,
+                   const std::string& path) {
+  for (;;) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno == EINTR) continue;
+    if (errno != EWOULDBLOCK) Fail(errno, "Cannot lock", path);
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
 }  // namespace
 
 FileRewrite::FileRewrite(const FolderHandle& folder, std::string name, LinkRule links,
@@ -274,19 +290,39 @@ FileRewrite::FileRewrite(const FolderHandle& folder, std::string name, LinkRule 
   // Not blocking: a pipe in the file's place would otherwise wait for a writer forever.
   int flags = O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
   if (links == LinkRule::kRefuse) flags |= O_NOFOLLOW;
-  UniqueFd fd(::openat(FolderFd(folder_), name_.c_str(), flags));
-  if (fd.get() < 0) Fail(errno == ELOOP ? EACCES : errno, "Cannot open", shown_path_);
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) Fail(errno, "Cannot open", shown_path_);
-  if (S_ISDIR(st.st_mode)) Fail(EISDIR, "Cannot open", shown_path_);
-  if (!S_ISREG(st.st_mode))
-    throw RunError(ErrorNumber::kPathFileAccess, "Not a file: " + shown_path_);
-  // A file without its owner's write bit is read-only for everyone, root included, as the
-  // read-only attribute is on Windows.
-  if ((st.st_mode & S_IWUSR) == 0) Fail(EACCES, "Cannot write", shown_path_);
-  ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-  size_ = static_cast<std::uint64_t>(st.st_size);
-  file_ = fd.release();
+  const int lookup = links == LinkRule::kRefuse ? AT_SYMLINK_NOFOLLOW : 0;
+  const auto deadline = std::chrono::steady_clock::now() + kRewriteLockWait;
+  for (;;) {
+    UniqueFd fd(::openat(FolderFd(folder_), name_.c_str(), flags));
+    if (fd.get() < 0) Fail(errno == ELOOP ? EACCES : errno, "Cannot open", shown_path_);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) Fail(errno, "Cannot open", shown_path_);
+    if (S_ISDIR(st.st_mode)) Fail(EISDIR, "Cannot open", shown_path_);
+    if (!S_ISREG(st.st_mode))
+      throw RunError(ErrorNumber::kPathFileAccess, "Not a file: " + shown_path_);
+    // A file without its owner's write bit is read-only for everyone, root included, as the
+    // read-only attribute is on Windows.
+    if ((st.st_mode & S_IWUSR) == 0) Fail(EACCES, "Cannot write", shown_path_);
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    // One rewrite at a time: another program rewriting the file holds its lock from reading
+    // to the last write.
+    if (!LockExclusive(fd.get(), deadline, shown_path_))
+      throw RunError(ErrorNumber::kPermissionDenied,
+                     "Cannot lock " + shown_path_ + ": another program is rewriting it");
+    // The program that held the lock may have put a new file in the old one's place: the
+    // text to rewrite is the new file's.
+    struct stat now {};
+    if (::fstat(fd.get(), &st) != 0) Fail(errno, "Cannot open", shown_path_);
+    if (::fstatat(FolderFd(folder_), name_.c_str(), &now, lookup) == 0 && now.st_dev == st.st_dev &&
+        now.st_ino == st.st_ino) {
+      size_ = static_cast<std::uint64_t>(st.st_size);
+      file_ = fd.release();
+      return;
+    }
+    if (std::chrono::steady_clock::now() >= deadline)
+      throw RunError(ErrorNumber::kPermissionDenied,
+                     "Cannot lock " + shown_path_ + ": another program keeps replacing it");
+  }
 }
 
 FileRewrite::~FileRewrite() {

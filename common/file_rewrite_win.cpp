@@ -5,7 +5,9 @@
 #include <windows.h>
 #include <winternl.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/file_names.h"
@@ -30,6 +32,10 @@ class Handle {
     HANDLE h = h_;
     h_ = INVALID_HANDLE_VALUE;
     return h;
+  }
+  void reset(HANDLE h) {
+    if (h_ != INVALID_HANDLE_VALUE) ::CloseHandle(h_);
+    h_ = h;
   }
 
  private:
@@ -209,6 +215,21 @@ HANDLE ReopenSame(HANDLE folder, const std::wstring& name, const BY_HANDLE_FILE_
   return file.release();
 }
 
+// The lock programs rewriting the file take turns by: one byte far past any data, so that
+// readers of the text are never stopped by it.
+constexpr DWORD kLockOffsetHigh = 0x40000000;
+
+// Waits until `attempt` succeeds, while `busy` says another program holds the file, at most
+// until `deadline`. False when the time ran out.
+template <typename Attempt>
+bool WaitFor(std::chrono::steady_clock::time_point deadline, Attempt attempt, DWORD busy) {
+  for (;;) {
+    if (attempt()) return true;
+    if (::GetLastError() != busy || std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
 }  // namespace
 
 FileRewrite::FileRewrite(const FolderHandle& folder, std::string name, LinkRule links,
@@ -230,10 +251,31 @@ FileRewrite::FileRewrite(const FolderHandle& folder, std::string name, LinkRule 
       Fail(ERROR_ACCESS_DENIED, "Cannot open", shown_path_);
     if (!through_link_) options |= FILE_OPEN_REPARSE_POINT;
   }
-  // Others may read it, and the rename of a new file over it must be possible.
-  Handle file(OpenRelative(FolderOf(folder_), wide, GENERIC_READ | GENERIC_WRITE | READ_CONTROL,
-                           FILE_SHARE_READ | FILE_SHARE_DELETE, FILE_OPEN, options));
-  if (file.get() == INVALID_HANDLE_VALUE) Fail(::GetLastError(), "Cannot open", shown_path_);
+  // Others may read it, and the rename of a new file over it must be possible. Another
+  // program rewriting it shares no writing: it is waited for, a bounded time.
+  const auto deadline = std::chrono::steady_clock::now() + kRewriteLockWait;
+  Handle file;
+  const bool opened = WaitFor(
+      deadline,
+      [&] {
+        file.reset(OpenRelative(FolderOf(folder_), wide,
+                                GENERIC_READ | GENERIC_WRITE | READ_CONTROL,
+                                FILE_SHARE_READ | FILE_SHARE_DELETE, FILE_OPEN, options));
+        return file.get() != INVALID_HANDLE_VALUE;
+      },
+      ERROR_SHARING_VIOLATION);
+  if (!opened) Fail(::GetLastError(), "Cannot open", shown_path_);
+  // One rewrite at a time, from reading to the last write.
+  const bool locked = WaitFor(
+      deadline,
+      [&] {
+        OVERLAPPED at{};
+        at.OffsetHigh = kLockOffsetHigh;
+        return ::LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1,
+                            0, &at) != 0;
+      },
+      ERROR_LOCK_VIOLATION);
+  if (!locked) Fail(::GetLastError(), "Cannot lock", shown_path_);
   BY_HANDLE_FILE_INFORMATION info{};
   if (!::GetFileInformationByHandle(file.get(), &info))
     Fail(::GetLastError(), "Cannot open", shown_path_);

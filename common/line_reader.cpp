@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstring>
 
+#include "common/run_error.h"
+
 namespace vorn {
 
 namespace {
@@ -23,6 +25,11 @@ struct ReadArea : std::streambuf {
 // The buffer moves its read position by an int at a time.
 constexpr std::size_t kMaxRun = INT_MAX;
 
+[[noreturn]] void TooLong(std::size_t maxLength) {
+  throw RunError(ErrorNumber::kOverflow,
+                 "Overflow: a line longer than " + std::to_string(maxLength) + " bytes");
+}
+
 }  // namespace
 
 bool LineReader::AtEnd() const { return buf_ == nullptr || buf_->sgetc() == kEof; }
@@ -37,6 +44,7 @@ bool LineReader::ReadLine(std::string& line) {
       const std::size_t available = std::min(static_cast<std::size_t>(end - next), kMaxRun);
       const auto* cr = static_cast<const char*>(std::memchr(next, '\r', available));
       const std::size_t run = cr != nullptr ? static_cast<std::size_t>(cr - next) : available;
+      if (run > maxLength_ - line.size()) TooLong(maxLength_);
       line.append(next, run);
       ReadArea::Skip(buf_, run);
       if (cr == nullptr) {
@@ -52,6 +60,7 @@ bool LineReader::ReadLine(std::string& line) {
       if (buf_->sgetc() == '\n') buf_->sbumpc();
       return true;
     }
+    if (line.size() == maxLength_) TooLong(maxLength_);
     line.push_back(static_cast<char>(c));
   }
 }

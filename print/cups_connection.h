@@ -3,7 +3,10 @@
 #include <cups/cups.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "common/run_error.h"
 
@@ -16,8 +19,10 @@ inline constexpr std::chrono::milliseconds kPrintServerTimeLimit{30000};
 void SetPrintServerTimeLimit(std::chrono::milliseconds limit);
 
 // One connection to the print server the system names (CUPS_SERVER, client.conf or the local
-// socket), with a time limit on everything done through it: a server that stops answering
-// ends the call when the limit is reached instead of holding the program for minutes.
+// socket), with a deadline on everything done through it: a server that stops answering, or
+// that answers and never stops (a stream that does not end), ends the call when the limit is
+// reached instead of holding the program for minutes. At the deadline the connection is shut
+// down under the call, which then fails.
 class CupsConnection {
  public:
   // Connects for the call `what` ("Cannot list the printers"); throws Failure() when the
@@ -29,9 +34,6 @@ class CupsConnection {
 
   http_t* get() const { return http_; }
 
-  // Counts the time limit again from now: the server has just taken part of a long transfer.
-  void Extend();
-
   // Error 482 for the call that failed: "<what>: " followed by why: that the print server
   // did not answer, when the time ran out or the server could not be reached, or else the
   // server's own reason.
@@ -40,12 +42,18 @@ class CupsConnection {
  private:
   static int KeepWaiting(http_t* http, void* self);
   bool TimeIsUp() const;
+  void Watch();
 
   std::string what_;
   http_t* http_ = nullptr;
   int connectError_ = 0;  // why connecting failed, as errno
   std::chrono::milliseconds limit_;
   std::chrono::steady_clock::time_point deadline_;
+  // Shuts the connection down at the deadline, whatever passes through it meanwhile.
+  std::thread watchdog_;
+  std::mutex mutex_;
+  std::condition_variable ended_;
+  bool done_ = false;
 };
 
 }  // namespace vorn::print

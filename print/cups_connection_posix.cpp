@@ -1,3 +1,5 @@
+#include <sys/socket.h>
+
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -30,13 +32,28 @@ CupsConnection::CupsConnection(std::string what)
     throw Failure();
   }
   httpSetTimeout(http_, kWaitQuantumSeconds, &CupsConnection::KeepWaiting, this);
+  watchdog_ = std::thread(&CupsConnection::Watch, this);
 }
 
 CupsConnection::~CupsConnection() {
+  if (watchdog_.joinable()) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      done_ = true;
+    }
+    ended_.notify_one();
+    watchdog_.join();
+  }
   if (http_ != nullptr) httpClose(http_);
 }
 
-void CupsConnection::Extend() { deadline_ = std::chrono::steady_clock::now() + limit_; }
+void CupsConnection::Watch() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (ended_.wait_until(lock, deadline_, [this] { return done_; })) return;
+  // Shut down, not closed: the descriptor stays the connection's until the call ends, and the
+  // call's next read or write fails at once.
+  ::shutdown(httpGetFd(http_), SHUT_RDWR);
+}
 
 bool CupsConnection::TimeIsUp() const { return std::chrono::steady_clock::now() >= deadline_; }
 

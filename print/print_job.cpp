@@ -56,7 +56,14 @@ void PrintOneCopy(KelvarinContext& ctx, const std::string& printFilePath) {
   while (!reader.AtEnd()) {
     ++counter;
     previous.swap(current);
-    reader.ReadLine(current);
+    try {
+      reader.ReadLine(current);
+    } catch (const RunError& error) {
+      // A line no VORN program writes: the copy is abandoned unsent and the file kept, rather
+      // than a quote printed with a part cut away.
+      throw RunError(ErrorNumber::kPrinterError, "Cannot print line " + std::to_string(counter) +
+                                                     " of the print file: " + error.Description());
+    }
     if (!previous.empty()) {
       // Only a form feed at a line's end ends the page; elsewhere it is printed as it is.
       pageBreak = previous.back() == kFormFeed;

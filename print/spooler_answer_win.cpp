@@ -27,3 +27,13 @@ std::vector<BYTE> SpoolerAnswer(const SpoolerQuery& query, const std::string& wh
 }
 
 }  // namespace vorn::print
+
+namespace vorn::print {
+
+RunError SpoolerTimeUp(std::chrono::milliseconds limit, const std::string& what) {
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(limit).count();
+  return RunError(ErrorNumber::kPrinterError, what + ": the print server did not answer within " +
+                                                  std::to_string(seconds) + " s");
+}
+
+}  // namespace vorn::print

@@ -3,6 +3,7 @@
 #include <winspool.h>
 
 #include <algorithm>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -25,14 +26,22 @@ constexpr std::size_t kMostNameRoom = 32768;
 
 // The installed printers, local ones and connections to print servers' printers, as
 // PRINTER_INFO_<level> records: the spooler's whole answer and how many records it holds.
+// The spooler asks print servers for their printers; a server that does not answer must not
+// hold the program, so the question has the print server's deadline.
 std::vector<BYTE> InstalledPrinters(DWORD level, DWORD& count) {
-  return SpoolerAnswer(
-      [level, &count](BYTE* data, DWORD size, DWORD* needed) {
-        count = 0;
-        return EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, level, data,
-                             size, needed, &count);
-      },
-      "Cannot list the printers");
+  auto found = std::make_shared<DWORD>(0);
+  std::vector<BYTE> answer = SpoolerCallWithin<std::vector<BYTE>>(
+      kSpoolerTimeLimit, "Cannot list the printers", [level, found] {
+        return SpoolerAnswer(
+            [level, found](BYTE* data, DWORD size, DWORD* needed) {
+              *found = 0;
+              return EnumPrintersW(PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS, nullptr, level,
+                                   data, size, needed, found.get());
+            },
+            "Cannot list the printers");
+      });
+  count = *found;
+  return answer;
 }
 
 }  // namespace
@@ -50,18 +59,20 @@ std::vector<PrinterInfo> SystemPrinters() {
 }
 
 std::wstring SpoolerDefaultPrinter() {
-  // Asked with room to spare from the start: the size the spooler gives back for an empty
-  // buffer is not to be relied on for long names (a network printer's "\\server\share").
-  std::vector<wchar_t> name(kFirstNameRoom);
-  while (name.size() <= kMostNameRoom) {
-    DWORD size = static_cast<DWORD>(name.size());
-    if (GetDefaultPrinterW(name.data(), &size)) return name.data();
-    const DWORD error = GetLastError();
-    // A name cut short by a buffer too small may also read as a malformed entry.
-    if (error != ERROR_INSUFFICIENT_BUFFER && error != ERROR_INVALID_NAME) return {};
-    name.resize(std::max<std::size_t>(size, name.size() * 2));
-  }
-  return {};
+  return SpoolerCallWithin<std::wstring>(kSpoolerTimeLimit, "Cannot find the default printer", [] {
+    // Asked with room to spare from the start: the size the spooler gives back for an empty
+    // buffer is not to be relied on for long names (a network printer's "\\server\share").
+    std::vector<wchar_t> name(kFirstNameRoom);
+    while (name.size() <= kMostNameRoom) {
+      DWORD size = static_cast<DWORD>(name.size());
+      if (GetDefaultPrinterW(name.data(), &size)) return std::wstring(name.data());
+      const DWORD error = GetLastError();
+      // A name cut short by a buffer too small may also read as a malformed entry.
+      if (error != ERROR_INSUFFICIENT_BUFFER && error != ERROR_INVALID_NAME) return std::wstring();
+      name.resize(std::max<std::size_t>(size, name.size() * 2));
+    }
+    return std::wstring();
+  });
 }
 
 std::string SystemDefaultPrinter() { return WideToAnsi(SpoolerDefaultPrinter()); }

@@ -129,7 +129,6 @@ class CupsSpoolJob final : public SpoolJob {
       }
       left -= got;
       status = cupsWriteRequestData(server.get(), chunk.data(), static_cast<std::size_t>(got));
-      server.Extend();  // the server is taking the document: a long one gets its time
     }
     ippDelete(request);
     ipp_t* response =

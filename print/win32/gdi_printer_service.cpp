@@ -5,6 +5,7 @@
 
 #include "common/run_error.h"
 #include "common/wide_text.h"
+#include "print/spooler_answer_win.h"
 #include "print/spooler_names_win.h"
 #include "print/system_printers.h"
 
@@ -152,8 +153,20 @@ void GdiPrinterService::EndDocument() {
   if (dc_ == nullptr) return;
   newPagePending_ = false;
   if (pageOpen_) EndPage();
-  // A queue that refuses the job shows up only here.
-  const int ended = EndDoc(dc_);
+  // A queue that refuses the job shows up only here. A hand-over that stalls (a print server
+  // that does not answer) is given up on at the deadline: the device context then stays with
+  // the call still inside the spooler, and the run goes on without it.
+  const HDC dc = dc_;
+  int ended = 0;
+  try {
+    ended = SpoolerCallWithin<int>(kSpoolerTimeLimit, "The printer did not accept the document",
+                                   [dc] { return EndDoc(dc); });
+  } catch (const RunError&) {
+    dc_ = nullptr;
+    font_ = nullptr;
+    previousFont_ = nullptr;
+    throw;
+  }
   SelectObject(dc_, previousFont_);
   DeleteObject(font_);
   font_ = nullptr;

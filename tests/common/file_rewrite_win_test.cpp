@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <chrono>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <thread>
 
 #include "common/file_names.h"
 #include "common/file_rewrite.h"
@@ -100,6 +103,47 @@ TEST(FileRewriteWinTest, ALeftOverNewFileIsSteppedOver) {
   EXPECT_EQ(ReadFile(dir / "Printer.inp"), "x\r\n");
   EXPECT_EQ(ReadFile(stale), "stale");
 }
+
+// Another program rewriting the file holds it: a rewrite waits its turn, a bounded time. One
+// let go within the wait is rewritten after it; one held longer is error 70, the file kept.
+struct HeldCase {
+  const char* name;
+  std::chrono::milliseconds held;
+  int number;  // 0: rewritten
+};
+
+class FileRewriteHeldTest : public ::testing::TestWithParam<HeldCase> {};
+
+TEST_P(FileRewriteHeldTest, WaitsForTheOtherRewriteABoundedTime) {
+  TempDir dir;
+  const std::string path = dir / "PROG01.DTA";
+  WriteBytes(path, "old\r\n");
+  FolderHandle folder = FolderHandle::Open(dir.path());
+  auto other = std::make_unique<FileRewrite>(folder, "PROG01.DTA", LinkRule::kRefuse, path);
+  std::thread release([&] {
+    std::this_thread::sleep_for(GetParam().held);
+    other.reset();
+  });
+  const auto start = std::chrono::steady_clock::now();
+  int number = 0;
+  try {
+    Rewrite(dir, "PROG01.DTA", "new\r\n");
+  } catch (const RunError& error) {
+    number = error.Number();
+  }
+  const auto waited = std::chrono::steady_clock::now() - start;
+  release.join();
+  EXPECT_EQ(number, GetParam().number);
+  EXPECT_EQ(ReadFile(path), number == 0 ? "new\r\n" : "old\r\n");
+  EXPECT_GE(waited, std::min(GetParam().held, kRewriteLockWait) - std::chrono::milliseconds(50));
+  EXPECT_LT(waited, kRewriteLockWait + std::chrono::seconds(3));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Held, FileRewriteHeldTest,
+    ::testing::Values(HeldCase{"LetGoWithinTheWait", std::chrono::milliseconds(1000), 0},
+                      HeldCase{"HeldLonger", kRewriteLockWait + std::chrono::seconds(2), 70}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace vorn

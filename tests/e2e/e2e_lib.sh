@@ -104,7 +104,11 @@ e2e_finish() {
 # Starts kelvarin from APP_DIR with WORK_DIR as its current directory; sets KV_PID.
 e2e_start_kelvarin() {
   local app=$1 work=$2
-  (cd "$work" && exec "$app/kelvarin") >>"$work.out" 2>&1 &
+  local launch=("$app/kelvarin")
+  # E2E_NO_PROC=1: in a mount namespace of its own where /proc is missing.
+  [[ ${E2E_NO_PROC:-} == 1 ]] && launch=(unshare --mount --propagation private
+    sh -c 'mount -t tmpfs -o size=4k none /proc && exec "$0"' "$app/kelvarin")
+  (cd "$work" && exec "${launch[@]}") >>"$work.out" 2>&1 &
   KV_PID=$!
   E2E_PIDS+=("$KV_PID")
 }

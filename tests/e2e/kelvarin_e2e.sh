@@ -99,14 +99,22 @@ scenario_print_copies() {
 }
 
 # (b) First run in an empty folder: Printer.inp is created, then saved with the default
-# printer; the missing print file brings up the message box.
+# printer; the missing print file brings up the message box. As root it runs where /proc is
+# missing: its log still lands beside the program, and a connectlog.txt in the quote folder
+# is not the program's.
 scenario_first_run() {
   cups_add_capture_queue another && cups_add_capture_queue firstq && cups_set_default firstq ||
     e2e_abort "no queues"
   local app work
   app=$(kv_private_app_dir "$BIN_DIR") || e2e_abort "no app folder"
   work=$(e2e_temp_dir work)
-  start_and_wait_dialog "$app" "$work" first-run
+  printf 'not the log\r\n' >"$work/connectlog.txt"
+  if [[ $(id -u) -eq 0 ]] && unshare --mount true 2>/dev/null; then
+    echo "#    without /proc"
+    E2E_NO_PROC=1 start_and_wait_dialog "$app" "$work" first-run
+  else
+    start_and_wait_dialog "$app" "$work" first-run
+  fi
   e2e_check_equal "Printer.inp created empty at start" \
     "$(printf '%s\n' "" "" "" N N "" 0 0 --- '***')" "$(e2e_lines "$work/Printer.inp")"
   e2e_check "Printer.inp has CR LF lines" e2e_all_crlf "$work/Printer.inp"
@@ -129,6 +137,8 @@ scenario_first_run() {
   e2e_check "log ends with the error line" \
     grep -qE '^ERROR IN OutputPrinter ROUTINE: Error Number: -?[0-9]+ Error Desc: .+' \
     <(tail -n 1 <<<"$messages")
+  e2e_check "no log in the quote folder" test ! -e "$work/actionlog.txt"
+  e2e_check "the quote folder's connectlog.txt kept" test -e "$work/connectlog.txt"
 }
 
 # (c) A queue that refuses jobs: the error is logged, the message shown, the file kept.

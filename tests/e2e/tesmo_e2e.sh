@@ -207,10 +207,20 @@ TESMO_PID=
 note "Close ended Tesmo"
 
 # --- Print Test Page with no Kelvarin beside Tesmo: the run-time error report ends Tesmo -----
+# A kelvarin planted in the current folder is never started. As root, Tesmo runs where /proc
+# is missing (a mount namespace of its own), started by a path relative to its current folder.
 mkdir -p "$WORK/lonely"
 cp "$BIN_DIR/tesmo" "$WORK/lonely/tesmo"
+printf '#!/bin/sh\ntouch "%s"\n' "$WORK/planted_kelvarin_ran" >"$WORK/cwd/kelvarin"
+chmod +x "$WORK/cwd/kelvarin"
+launch=(../lonely/tesmo /d)
+if [[ $(id -u) -eq 0 ]] && unshare --mount true 2>/dev/null; then
+  launch=(unshare --mount --propagation private
+    sh -c 'mount -t tmpfs -o size=4k none /proc && exec "$0" /d' ../lonely/tesmo)
+  note "the next run has no /proc"
+fi
 cd "$WORK/cwd" || fail "cannot enter $WORK/cwd"
-"$WORK/lonely/tesmo" /d >"$WORK/lonely.out" 2>&1 &
+"${launch[@]}" >"$WORK/lonely.out" 2>&1 &
 TESMO_PID=$!
 cd / || true
 BOX=$(xvfb_wait_window Tesmo 20 "$TESMO_PID") || fail "the second run's confirmation box did not appear"
@@ -229,7 +239,8 @@ wait "$TESMO_PID"
 status=$?
 TESMO_PID=
 ((status != 0)) || fail "Tesmo ended with status 0 after failing to start kelvarin"
-grep -q "^Run-time error '53':" "$WORK/lonely.out" ||
-  fail "no run-time error on stderr: $(cat "$WORK/lonely.out")"
+grep -q "^Run-time error '53':" "$WORK/lonely.out" && grep -qF "$WORK/lonely/kelvarin" "$WORK/lonely.out" ||
+  fail "no run-time error for lonely/kelvarin on stderr: $(cat "$WORK/lonely.out")"
+[[ ! -e $WORK/planted_kelvarin_ran ]] || fail "Tesmo started the kelvarin of its current folder"
 note "without kelvarin: the run-time error report, exit status $status"
 echo "tesmo_e2e: PASS"

@@ -1,8 +1,8 @@
 // A print server that does not answer: a socket that takes the connection and then says
-// nothing, and (under with_private_cups.sh) the real server paused with SIGSTOP. Every call
-// ends within its time limit with error 482 saying the print server did not answer; a
-// listing never comes back empty for it, and "No printer is installed" stays for a server that
-// answered with no printers.
+// nothing, one that answers and never ends its answer, and (under with_private_cups.sh) the real
+// server paused with SIGSTOP. Every call ends within its time limit with error 482 saying the print
+// server did not answer; a listing never comes back empty for it, and "No printer is installed"
+// stays for a server that answered with no printers.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -34,10 +34,31 @@ constexpr auto kShortLimit = 2s;
 const std::string kQuote = "QUOTE LINE ONE\r\nPremium 1,234.56\r\nLAST\r\n";
 constexpr char kNoAnswer[] = "the print server did not answer";
 
-// A local socket that takes every connection and reads what comes, and never answers.
+// The start of an answer that never ends: "200 OK", chunked, an IPP response whose attribute
+// takes one more value in every chunk.
+constexpr char kStreamHead[] =
+    "HTTP/1.1 200 OK\r\nContent-Type: application/ipp\r\nTransfer-Encoding: chunked\r\n\r\n"
+    "a\r\n\x02\x00\x00\x00\x00\x00\x00\x01\x01\x44\r\n"
+    "7\r\n\x00\x01\x61\x00\x01\x62\x44\r\n";
+constexpr char kStreamChunk[] = "6\r\n\x00\x00\x00\x01\x62\x44\r\n";
+// A whole answer: "successful-ok" and no attributes.
+constexpr char kPlainAnswer[] =
+    "HTTP/1.1 200 OK\r\nContent-Type: application/ipp\r\nContent-Length: 9\r\n\r\n"
+    "\x02\x00\x00\x00\x00\x00\x00\x01\x03";
+
+constexpr char kContinue[] = "HTTP/1.1 100 Continue\r\n\r\n";
+
+enum class Reply {
+  kNothing,          // takes the request and never answers
+  kEndlessStream,    // answers every request with an answer that never ends
+  kStreamPrintJobs,  // answers a job that way, any other request at once
+};
+
+// A local socket that takes every connection and reads what comes; its answers as `reply`
+// says, an endless one with a chunk every 20 ms.
 class SilentServer {
  public:
-  SilentServer() : path_(dir_ / "silent.sock") {
+  explicit SilentServer(Reply reply = Reply::kNothing) : path_(dir_ / "silent.sock") {
     listener_ = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
@@ -45,16 +66,36 @@ class SilentServer {
     listening_ = path_.size() < sizeof address.sun_path &&
                  ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
                  ::listen(listener_, 16) == 0;
-    thread_ = std::thread([this] {
+    thread_ = std::thread([this, reply] {
       while (!stop_) {
         int client = ::accept(listener_, nullptr, nullptr);
         if (client < 0) break;
         clients_.push_back(client);
         accepted_++;
-        // Reads the request so that the client is never stopped by a full socket.
-        std::thread([client] {
+        // Reads the request to its end, so that the client is never stopped by a full socket.
+        std::thread([client, reply] {
+          std::string request;
+          bool answered = reply == Reply::kNothing;
+          bool continued = false;
           char buffer[4096];
-          while (::read(client, buffer, sizeof buffer) > 0) {
+          for (ssize_t n; (n = ::read(client, buffer, sizeof buffer)) > 0;) {
+            if (answered) continue;
+            request.append(buffer, static_cast<std::size_t>(n));
+            // The IPP operation follows the HTTP header and the IPP version; a job is answered
+            // once its whole document has come.
+            const auto body = request.find("\r\n\r\n");
+            if (body == std::string::npos || request.size() < body + 8) continue;
+            const bool job = request[body + 6] == 0 && request[body + 7] == IPP_OP_PRINT_JOB;
+            if (job && !continued && request.find("Expect: 100-continue") < body) {
+              ::send(client, kContinue, sizeof kContinue - 1, MSG_NOSIGNAL);
+              continued = true;
+            }
+            if (job && request.size() < body + 4 + ContentLength(request.substr(0, body))) continue;
+            answered = true;
+            if (reply == Reply::kEndlessStream || job)
+              std::thread(Stream, client).detach();
+            else
+              ::send(client, kPlainAnswer, sizeof kPlainAnswer - 1, MSG_NOSIGNAL);
           }
         }).detach();
       }
@@ -75,6 +116,18 @@ class SilentServer {
   int Accepted() const { return accepted_; }
 
  private:
+  static std::size_t ContentLength(const std::string& header) {
+    const auto at = header.find("Content-Length: ");
+    return at == std::string::npos ? 0 : std::stoul(header.substr(at + 16));
+  }
+  static void Stream(int client) {
+    bool sent = ::send(client, kStreamHead, sizeof kStreamHead - 1, MSG_NOSIGNAL) > 0;
+    while (sent) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      sent = ::send(client, kStreamChunk, sizeof kStreamChunk - 1, MSG_NOSIGNAL) > 0;
+    }
+  }
+
   TempDir dir_;
   std::string path_;
   int listener_ = -1;
@@ -173,6 +226,39 @@ TEST(SilentSocket, TheDefaultLimitIsAboutThirtySecondsInAll) {
   ServerEnvironment environment(silent.Path());
   const Timed outcome = Time([] { print::SystemPrinters(); });
   ExpectNoAnswer(outcome,
+                 std::chrono::duration_cast<std::chrono::seconds>(print::kPrintServerTimeLimit));
+}
+
+// A server that answers "200 OK" and then streams without end: every call still ends at its
+// deadline, the listing, the default printer and the job's hand-over alike.
+TEST(StreamingSocket, EveryServerCallEndsAtItsDeadlineAsError482) {
+  {
+    SilentServer streaming(Reply::kEndlessStream);
+    ASSERT_TRUE(streaming.Listening());
+    ServerEnvironment environment(streaming.Path());
+    print::SetPrintServerTimeLimit(kShortLimit);
+    ExpectNoAnswer(Time([] { print::SystemPrinters(); }), kShortLimit);
+    ExpectNoAnswer(Time([] { print::SystemDefaultPrinter(); }), kShortLimit);
+    EXPECT_GE(streaming.Accepted(), 2) << "the calls never reached the socket";
+  }
+  SilentServer streaming(Reply::kStreamPrintJobs);
+  ASSERT_TRUE(streaming.Listening());
+  ServerEnvironment environment(streaming.Path());
+  print::SetPrintServerTimeLimit(kShortLimit);
+  print::QtPrinterService printers;
+  printers.SelectPrinter({"quotes", "", ""});
+  printers.SetFontName("Courier New");
+  printers.SetFontSize(12);
+  printers.PrintText("A LINE OF THE QUOTE", true);
+  ExpectNoAnswer(Time([&] { printers.EndDocument(); }), kShortLimit);
+}
+
+// With the real limit the stream ends in about 30 s, not never.
+TEST(StreamingSocket, TheDefaultDeadlineIsAboutThirtySecondsInAll) {
+  SilentServer streaming(Reply::kEndlessStream);
+  ASSERT_TRUE(streaming.Listening());
+  ServerEnvironment environment(streaming.Path());
+  ExpectNoAnswer(Time([] { print::SystemPrinters(); }),
                  std::chrono::duration_cast<std::chrono::seconds>(print::kPrintServerTimeLimit));
 }
 

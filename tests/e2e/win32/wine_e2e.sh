@@ -383,6 +383,29 @@ scenario_rejected() {
     "$(e2e_lines "$work/Printer.inp")"
 }
 
+# The printer list comes from a worker thread with a deadline: the window still appears at
+# every start. Each run is ended once its window is there; the print file stays for the next.
+scenario_many_starts() {
+  local queue=we-starts-$SUFFIX app work i shown=0 starts=${WE_STARTS:-10} began
+  prepare_run
+  for ((i = 1; i <= starts; i++)); do
+    began=$SECONDS
+    we_start "$work" "$app/Kelvarin.exe"
+    if we_wait 60 "Select Printer"; then
+      shown=$((shown + 1))
+      echo "#    start $i: \"Select Printer\" after $((SECONDS - began)) s"
+    else
+      echo "#    start $i: no \"Select Printer\" within 60 s"
+    fi
+    kill "$PID" 2>/dev/null
+    wait "$PID" 2>/dev/null
+    # The next start counts only a window of its own.
+    we_wait_gone 20 "Select Printer" || e2e_abort "a killed run's window stays"
+  done
+  e2e_check_equal "\"Select Printer\" appeared at every start" "$starts" "$shown"
+  e2e_check "the print file kept" test -e "$work/VORN.PRN"
+}
+
 # The second printer picked from the list with the keyboard, two copies typed, OK.
 scenario_pick_printer() {
   local first=we-pick-1-$SUFFIX second=we-pick-2-$SUFFIX app work i
@@ -1110,7 +1133,8 @@ CASES
 we_setup
 case $SCENARIO in
   ok | cancel | invalid_copies | pick_printer | rejected | new_font | tesmo_run | tesmo_print | \
-    focus_switch | tesmo_held_enter | scaling | setup | setup_test_page | setup_refusals)
+    focus_switch | tesmo_held_enter | scaling | setup | setup_test_page | setup_refusals | \
+    many_starts)
     "scenario_$SCENARIO" ;;
   *) echo "unknown scenario $SCENARIO" >&2; exit 2 ;;
 esac

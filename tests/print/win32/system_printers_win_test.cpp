@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/run_error.h"
@@ -125,6 +127,31 @@ TEST_P(DefaultPrinterNameTest, IsReadWholeWhateverItsLength) {
 INSTANTIATE_TEST_SUITE_P(Lengths, DefaultPrinterNameTest,
                          ::testing::Values(std::size_t{20}, std::size_t{98}, std::size_t{99},
                                            std::size_t{150}, std::size_t{259}));
+
+// A spooler call that takes longer than its limit is given up on as error 482 at the limit; one
+// within it gives its answer or its own error.
+TEST(SpoolerCallWithin, GivesUpAtTheLimitAndPassesAnswersAndErrors) {
+  using namespace std::chrono_literals;
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    SpoolerCallWithin<int>(1s, "Cannot list the printers", [] {
+      std::this_thread::sleep_for(5s);
+      return 1;
+    });
+    ADD_FAILURE() << "no error";
+  } catch (const RunError& error) {
+    EXPECT_EQ(error.Number(), 482);
+    EXPECT_EQ(error.Description(),
+              "Cannot list the printers: the print server did not answer within 1 s");
+  }
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_GE(waited, 950ms);
+  EXPECT_LT(waited, 4s);
+  EXPECT_EQ(SpoolerCallWithin<int>(5s, "x", [] { return 7; }), 7);
+  EXPECT_THROW(SpoolerCallWithin<int>(
+                   5s, "x", []() -> int { throw RunError(ErrorNumber::kNoPrinter, "none"); }),
+               RunError);
+}
 
 }  // namespace
 }  // namespace vorn::print
