@@ -1,4 +1,4 @@
-#include "autoconfig/command_line.h"
+#include "autoconfig/platform/command_line.h"
 
 #include <gtest/gtest.h>
 

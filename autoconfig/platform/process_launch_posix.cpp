@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <string>
 
-#include "autoconfig/process_launch.h"
+#include "autoconfig/platform/process_launch.h"
 #include "common/run_error.h"
 
 namespace vorn::autoconfig {

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "autoconfig/command_line.h"
+#include "autoconfig/platform/command_line.h"
 #include "common/wide_text.h"
 
 namespace vorn::autoconfig {

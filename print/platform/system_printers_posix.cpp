@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "common/ansi_text.h"
-#include "print/cups_connection.h"
-#include "print/system_printers.h"
+#include "print/platform/cups_connection.h"
+#include "print/platform/system_printers.h"
 
 namespace vorn::print {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "autoconfig/process_launch.h"
+#include "autoconfig/platform/process_launch.h"
 #include "common/file_names.h"
 #include "common/run_error.h"
 

@@ -1,4 +1,4 @@
-#include "print/spooler_answer_win.h"
+#include "print/platform/spooler_answer_win.h"
 
 #include "common/run_error.h"
 

@@ -17,8 +17,8 @@
 #include <cstring>
 
 #include "common/run_error.h"
-#include "print/cups_connection.h"
-#include "print/qt/spooler.h"
+#include "print/platform/cups_connection.h"
+#include "print/platform/spooler.h"
 
 namespace vorn::print {
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <utility>
 
-#include "print/cups_connection.h"
+#include "print/platform/cups_connection.h"
 
 namespace vorn::print {
 
