@@ -6,30 +6,12 @@
 #include "common/file_replace.h"
 #include "common/file_rewrite.h"
 #include "common/folder_handle.h"
+#include "common/native_handle.h"
 #include "common/run_error.h"
 
 namespace vorn {
 
 namespace {
-
-class Handle {
- public:
-  explicit Handle(HANDLE h) : h_(h) {}
-  ~Handle() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE get() const { return h_; }
-  bool Close() {
-    HANDLE h = h_;
-    h_ = INVALID_HANDLE_VALUE;
-    return CloseHandle(h) != 0;
-  }
-
- private:
-  HANDLE h_;
-};
 
 [[noreturn]] void Fail(const std::string& path) {
   throw SystemError(static_cast<int>(GetLastError()), "Cannot write " + path);
@@ -67,19 +49,19 @@ void ReplaceFileContents(const std::string& path, std::string_view bytes) {
 
 void AppendToFile(const std::string& path, std::string_view bytes) {
   // FILE_APPEND_DATA alone: every write lands at the end, whole, whoever else appends.
-  Handle file(CreateFileW(NativePath(path).c_str(), FILE_APPEND_DATA,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) Fail(path);
+  UniqueHandle file(CreateFileW(NativePath(path).c_str(), FILE_APPEND_DATA,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsOpen()) Fail(path);
   // A read-only file takes no entry, whoever runs the program.
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(file.get(), &info)) Fail(path);
+  if (!GetFileInformationByHandle(file.Get(), &info)) Fail(path);
   if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
     SetLastError(ERROR_ACCESS_DENIED);
     Fail(path);
   }
   DWORD written = 0;
-  if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+  if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
       written != bytes.size())
     Fail(path);
   if (!file.Close()) Fail(path);

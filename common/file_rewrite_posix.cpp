@@ -17,17 +17,15 @@
 #include <climits>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "common/file_rewrite.h"
 #include "common/run_error.h"
-#include "common/unique_fd_posix.h"
 
 namespace vorn {
 
 namespace {
-
-int FolderFd(const FolderHandle& folder) { return static_cast<int>(folder.Get()); }
 
 [[noreturn]] void Fail(int code, const std::string& what, const std::string& path) {
   throw SystemError(code, what + " " + path);
@@ -136,17 +134,17 @@ class NewFile {
     RemoveLeftoverNewFiles(folder_, name_);
 #ifdef O_TMPFILE
     if (CanNameUnnamedFiles()) {
-      fd_ = ::openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-      if (fd_ >= 0) return true;
+      fd_.Reset(::openat(folder_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+      if (fd_.IsOpen()) return true;
       // Older file systems have no unnamed files; a folder we may not write has none either.
       if (errno == EACCES || errno == EPERM || errno == EROFS) return false;
     }
 #endif
     for (unsigned attempt = 0; attempt <= 100; ++attempt) {
       std::string temp = NewFileName(name_, attempt);
-      fd_ = ::openat(folder_, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                     0600);
-      if (fd_ >= 0) {
+      fd_.Reset(::openat(folder_, temp.c_str(),
+                         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+      if (fd_.IsOpen()) {
         temp_ = temp;
         return true;
       }
@@ -155,12 +153,12 @@ class NewFile {
     return false;
   }
 
-  int fd() const { return fd_; }
+  int fd() const { return fd_.Get(); }
 
   // Gives the complete file its temporary name (if it has none yet) and closes it.
   void Close() {
     if (temp_.empty()) {
-      const std::string link = "/proc/self/fd/" + std::to_string(fd_);
+      const std::string link = "/proc/self/fd/" + std::to_string(fd_.Get());
       for (unsigned attempt = 0;; ++attempt) {
         std::string temp = NewFileName(name_, attempt);
         if (::linkat(AT_FDCWD, link.c_str(), folder_, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) {
@@ -170,9 +168,7 @@ class NewFile {
         if (errno != EEXIST || attempt > 100) Fail(errno, "Cannot write", path_);
       }
     }
-    int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) Fail(errno, "Cannot write", path_);
+    if (!fd_.Close()) Fail(errno, "Cannot write", path_);
   }
 
   // Renames the closed file over `name_`. False (with errno) when the folder refuses.
@@ -183,8 +179,7 @@ class NewFile {
   }
 
   void Discard() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    fd_.Reset();
     if (!temp_.empty()) ::unlinkat(folder_, temp_.c_str(), 0);
     temp_.clear();
   }
@@ -193,7 +188,7 @@ class NewFile {
   int folder_;
   std::string name_;
   std::string path_;
-  int fd_ = -1;
+  UniqueHandle fd_;
   std::string temp_;
 };
 
@@ -284,7 +279,7 @@ FileRewrite::FileRewrite(const FolderHandle& folder, std::string name, LinkRule 
     : folder_(folder), name_(std::move(name)), shown_path_(std::move(shown_path)) {
   if (links == LinkRule::kFollow) {
     struct stat st {};
-    through_link_ = ::fstatat(FolderFd(folder_), name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+    through_link_ = ::fstatat(folder_.Get(), name_.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
                     S_ISLNK(st.st_mode);
   }
   // Not blocking: a pipe in the file's place would otherwise wait for a writer forever.
@@ -293,30 +288,30 @@ FileRewrite::FileRewrite(const FolderHandle& folder, std::string name, LinkRule 
   const int lookup = links == LinkRule::kRefuse ? AT_SYMLINK_NOFOLLOW : 0;
   const auto deadline = std::chrono::steady_clock::now() + kRewriteLockWait;
   for (;;) {
-    UniqueFd fd(::openat(FolderFd(folder_), name_.c_str(), flags));
-    if (fd.get() < 0) Fail(errno == ELOOP ? EACCES : errno, "Cannot open", shown_path_);
+    UniqueHandle fd(::openat(folder_.Get(), name_.c_str(), flags));
+    if (!fd.IsOpen()) Fail(errno == ELOOP ? EACCES : errno, "Cannot open", shown_path_);
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) Fail(errno, "Cannot open", shown_path_);
+    if (::fstat(fd.Get(), &st) != 0) Fail(errno, "Cannot open", shown_path_);
     if (S_ISDIR(st.st_mode)) Fail(EISDIR, "Cannot open", shown_path_);
     if (!S_ISREG(st.st_mode))
       throw RunError(ErrorNumber::kPathFileAccess, "Not a file: " + shown_path_);
     // A file without its owner's write bit is read-only for everyone, root included, as the
     // read-only attribute is on Windows.
     if ((st.st_mode & S_IWUSR) == 0) Fail(EACCES, "Cannot write", shown_path_);
-    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    ::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
     // One rewrite at a time: another program rewriting the file holds its lock from reading
     // to the last write.
-    if (!LockExclusive(fd.get(), deadline, shown_path_))
+    if (!LockExclusive(fd.Get(), deadline, shown_path_))
       throw RunError(ErrorNumber::kPermissionDenied,
                      "Cannot lock " + shown_path_ + ": another program is rewriting it");
     // The program that held the lock may have put a new file in the old one's place: the
     // text to rewrite is the new file's.
     struct stat now {};
-    if (::fstat(fd.get(), &st) != 0) Fail(errno, "Cannot open", shown_path_);
-    if (::fstatat(FolderFd(folder_), name_.c_str(), &now, lookup) == 0 && now.st_dev == st.st_dev &&
+    if (::fstat(fd.Get(), &st) != 0) Fail(errno, "Cannot open", shown_path_);
+    if (::fstatat(folder_.Get(), name_.c_str(), &now, lookup) == 0 && now.st_dev == st.st_dev &&
         now.st_ino == st.st_ino) {
       size_ = static_cast<std::uint64_t>(st.st_size);
-      file_ = fd.release();
+      file_ = std::move(fd);
       return;
     }
     if (std::chrono::steady_clock::now() >= deadline)
@@ -325,12 +320,10 @@ FileRewrite::FileRewrite(const FolderHandle& folder, std::string name, LinkRule 
   }
 }
 
-FileRewrite::~FileRewrite() {
-  if (file_ >= 0) ::close(static_cast<int>(file_));
-}
+FileRewrite::~FileRewrite() = default;
 
 std::string FileRewrite::ReadAll() {
-  const int fd = static_cast<int>(file_);
+  const int fd = file_.Get();
   std::string text(static_cast<std::size_t>(size_), '\0');
   std::size_t done = 0;
   while (done < text.size()) {
@@ -347,8 +340,8 @@ std::string FileRewrite::ReadAll() {
 }
 
 void FileRewrite::Write(std::span<const std::string_view> pieces) {
-  const int fd = static_cast<int>(file_);
-  const int folder = FolderFd(folder_);
+  const int fd = file_.Get();
+  const int folder = folder_.Get();
   struct stat old {};
   if (::fstat(fd, &old) != 0) Fail(errno, "Cannot write", shown_path_);
 
@@ -387,7 +380,7 @@ void FileRewrite::Write(std::span<const std::string_view> pieces) {
 
 void FileRewrite::Create(const FolderHandle& folder, const std::string& name, std::string_view text,
                          const std::string& shown_path) {
-  NewFile fresh(FolderFd(folder), name, shown_path);
+  NewFile fresh(folder.Get(), name, shown_path);
   if (!fresh.Open()) Fail(errno, "Cannot write", shown_path);
   const std::string_view pieces[] = {text};
   WritePieces(fresh.fd(), pieces, 0, shown_path);
@@ -397,7 +390,7 @@ void FileRewrite::Create(const FolderHandle& folder, const std::string& name, st
   if (::fsync(fresh.fd()) != 0) Fail(errno, "Cannot write", shown_path);
   fresh.Close();
   if (!fresh.RenameIntoPlace()) Fail(errno, "Cannot write", shown_path);
-  ::fsync(FolderFd(folder));
+  ::fsync(folder.Get());
 }
 
 }  // namespace vorn

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "common/file_names.h"
@@ -19,34 +20,9 @@ namespace vorn {
 
 namespace {
 
-class Handle {
- public:
-  explicit Handle(HANDLE h = INVALID_HANDLE_VALUE) : h_(h) {}
-  ~Handle() {
-    if (h_ != INVALID_HANDLE_VALUE) ::CloseHandle(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE get() const { return h_; }
-  HANDLE release() {
-    HANDLE h = h_;
-    h_ = INVALID_HANDLE_VALUE;
-    return h;
-  }
-  void reset(HANDLE h) {
-    if (h_ != INVALID_HANDLE_VALUE) ::CloseHandle(h_);
-    h_ = h;
-  }
-
- private:
-  HANDLE h_;
-};
-
 [[noreturn]] void Fail(DWORD code, const std::string& what, const std::string& path) {
   throw SystemError(static_cast<int>(code), what + " " + path);
 }
-
-HANDLE FolderOf(const FolderHandle& folder) { return reinterpret_cast<HANDLE>(folder.Get()); }
 
 std::wstring Wide(const std::string& name) { return NativePath(name).wstring(); }
 
@@ -197,14 +173,14 @@ HANDLE CreateNewFile(HANDLE folder, const std::string& name) {
 
 // The file `name` in `folder` opened again to be rewritten in place, when it is still the file
 // described by `read` (the same file, size and attributes); throws RunError otherwise.
-HANDLE ReopenSame(HANDLE folder, const std::wstring& name, const BY_HANDLE_FILE_INFORMATION& read,
-                  const std::string& path) {
-  Handle file(OpenRelative(folder, name, GENERIC_READ | GENERIC_WRITE | READ_CONTROL,
-                           FILE_SHARE_READ | FILE_SHARE_DELETE, FILE_OPEN,
-                           FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT));
-  if (file.get() == INVALID_HANDLE_VALUE) Fail(::GetLastError(), "Cannot write", path);
+UniqueHandle ReopenSame(HANDLE folder, const std::wstring& name,
+                        const BY_HANDLE_FILE_INFORMATION& read, const std::string& path) {
+  UniqueHandle file(OpenRelative(folder, name, GENERIC_READ | GENERIC_WRITE | READ_CONTROL,
+                                 FILE_SHARE_READ | FILE_SHARE_DELETE, FILE_OPEN,
+                                 FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT));
+  if (!file.IsOpen()) Fail(::GetLastError(), "Cannot write", path);
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!::GetFileInformationByHandle(file.get(), &info))
+  if (!::GetFileInformationByHandle(file.Get(), &info))
     Fail(::GetLastError(), "Cannot write", path);
   if (info.dwVolumeSerialNumber != read.dwVolumeSerialNumber ||
       info.nFileIndexHigh != read.nFileIndexHigh || info.nFileIndexLow != read.nFileIndexLow ||
@@ -212,7 +188,7 @@ HANDLE ReopenSame(HANDLE folder, const std::wstring& name, const BY_HANDLE_FILE_
       info.nNumberOfLinks != read.nNumberOfLinks ||
       (info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0)
     throw RunError(ErrorNumber::kPathFileAccess, "Changed while it was rewritten: " + path);
-  return file.release();
+  return file;
 }
 
 // The lock programs rewriting the file take turns by: one byte far past any data, so that
@@ -239,12 +215,12 @@ FileRewrite::FileRewrite(const FolderHandle& folder, std::string name, LinkRule 
   ULONG options = FILE_NON_DIRECTORY_FILE;
   {
     // What the name itself is: a reparse point (a link) is refused or followed.
-    Handle probe(OpenRelative(FolderOf(folder_), wide, FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
-                              FILE_OPEN_REPARSE_POINT));
-    if (probe.get() == INVALID_HANDLE_VALUE) Fail(::GetLastError(), "Cannot open", shown_path_);
+    UniqueHandle probe(OpenRelative(folder_.Get(), wide, FILE_READ_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    FILE_OPEN, FILE_OPEN_REPARSE_POINT));
+    if (!probe.IsOpen()) Fail(::GetLastError(), "Cannot open", shown_path_);
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!::GetFileInformationByHandle(probe.get(), &info))
+    if (!::GetFileInformationByHandle(probe.Get(), &info))
       Fail(::GetLastError(), "Cannot open", shown_path_);
     through_link_ = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     if (through_link_ && links == LinkRule::kRefuse)
@@ -254,14 +230,13 @@ FileRewrite::FileRewrite(const FolderHandle& folder, std::string name, LinkRule 
   // Others may read it, and the rename of a new file over it must be possible. Another
   // program rewriting it shares no writing: it is waited for, a bounded time.
   const auto deadline = std::chrono::steady_clock::now() + kRewriteLockWait;
-  Handle file;
+  UniqueHandle file;
   const bool opened = WaitFor(
       deadline,
       [&] {
-        file.reset(OpenRelative(FolderOf(folder_), wide,
-                                GENERIC_READ | GENERIC_WRITE | READ_CONTROL,
+        file.Reset(OpenRelative(folder_.Get(), wide, GENERIC_READ | GENERIC_WRITE | READ_CONTROL,
                                 FILE_SHARE_READ | FILE_SHARE_DELETE, FILE_OPEN, options));
-        return file.get() != INVALID_HANDLE_VALUE;
+        return file.IsOpen();
       },
       ERROR_SHARING_VIOLATION);
   if (!opened) Fail(::GetLastError(), "Cannot open", shown_path_);
@@ -271,29 +246,27 @@ FileRewrite::FileRewrite(const FolderHandle& folder, std::string name, LinkRule 
       [&] {
         OVERLAPPED at{};
         at.OffsetHigh = kLockOffsetHigh;
-        return ::LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1,
+        return ::LockFileEx(file.Get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1,
                             0, &at) != 0;
       },
       ERROR_LOCK_VIOLATION);
   if (!locked) Fail(::GetLastError(), "Cannot lock", shown_path_);
   BY_HANDLE_FILE_INFORMATION info{};
-  if (!::GetFileInformationByHandle(file.get(), &info))
+  if (!::GetFileInformationByHandle(file.Get(), &info))
     Fail(::GetLastError(), "Cannot open", shown_path_);
-  if (::GetFileType(file.get()) != FILE_TYPE_DISK ||
+  if (::GetFileType(file.Get()) != FILE_TYPE_DISK ||
       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
     throw RunError(ErrorNumber::kPathFileAccess, "Not a file: " + shown_path_);
   if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
     Fail(ERROR_ACCESS_DENIED, "Cannot write", shown_path_);
   size_ = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-  file_ = reinterpret_cast<std::intptr_t>(file.release());
+  file_ = std::move(file);
 }
 
-FileRewrite::~FileRewrite() {
-  if (file_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(file_));
-}
+FileRewrite::~FileRewrite() = default;
 
 std::string FileRewrite::ReadAll() {
-  HANDLE file = reinterpret_cast<HANDLE>(file_);
+  HANDLE file = file_.Get();
   std::string text(static_cast<std::size_t>(size_), '\0');
   LARGE_INTEGER start{};
   if (!::SetFilePointerEx(file, start, nullptr, FILE_BEGIN))
@@ -312,7 +285,7 @@ std::string FileRewrite::ReadAll() {
 }
 
 void FileRewrite::Write(std::span<const std::string_view> pieces) {
-  HANDLE file = reinterpret_cast<HANDLE>(file_);
+  HANDLE file = file_.Get();
   BY_HANDLE_FILE_INFORMATION info{};
   if (!::GetFileInformationByHandle(file, &info))
     Fail(::GetLastError(), "Cannot write", shown_path_);
@@ -324,11 +297,11 @@ void FileRewrite::Write(std::span<const std::string_view> pieces) {
                                          FILE_ATTRIBUTE_REPARSE_POINT;
   if (!through_link_ && info.nNumberOfLinks == 1 &&
       (info.dwFileAttributes & kKeptByTheFileItself) == 0 && OnlyTheDataStream(file)) {
-    Handle fresh(CreateNewFile(FolderOf(folder_), name_));
-    if (fresh.get() != INVALID_HANDLE_VALUE) {
+    UniqueHandle fresh(CreateNewFile(folder_.Get(), name_));
+    if (fresh.IsOpen()) {
       bool ready = false;
       try {
-        WritePieces(fresh.get(), pieces, shown_path_);
+        WritePieces(fresh.Get(), pieces, shown_path_);
         // The old file's attributes and creation time; a changed file is marked for backup, as
         // Windows marks any file written.
         FILE_BASIC_INFO basic{};
@@ -336,25 +309,24 @@ void FileRewrite::Write(std::span<const std::string_view> pieces) {
         basic.CreationTime.HighPart = static_cast<LONG>(info.ftCreationTime.dwHighDateTime);
         basic.FileAttributes =
             (info.dwFileAttributes & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_ARCHIVE;
-        if (!::FlushFileBuffers(fresh.get())) Fail(::GetLastError(), "Cannot write", shown_path_);
-        ready = CopySecurity(file, fresh.get()) &&
-                ::SetFileInformationByHandle(fresh.get(), FileBasicInfo, &basic, sizeof basic);
+        if (!::FlushFileBuffers(fresh.Get())) Fail(::GetLastError(), "Cannot write", shown_path_);
+        ready = CopySecurity(file, fresh.Get()) &&
+                ::SetFileInformationByHandle(fresh.Get(), FileBasicInfo, &basic, sizeof basic);
       } catch (...) {
-        DeleteOpenFile(fresh.get());
+        DeleteOpenFile(fresh.Get());
         throw;
       }
       if (ready) {
         // Windows renames nothing over a file that is open, this process's own handle included.
-        ::CloseHandle(file);
-        file_ = -1;
-        if (RenameRelative(fresh.get(), FolderOf(folder_), Wide(name_))) return;
-        DeleteOpenFile(fresh.get());
+        file_.Reset();
+        if (RenameRelative(fresh.Get(), folder_.Get(), Wide(name_))) return;
+        DeleteOpenFile(fresh.Get());
         // Someone else holds the file open: it is rewritten in place after all, if it is still
         // the file that was read.
-        file = ReopenSame(FolderOf(folder_), Wide(name_), info, shown_path_);
-        file_ = reinterpret_cast<std::intptr_t>(file);
+        file_ = ReopenSame(folder_.Get(), Wide(name_), info, shown_path_);
+        file = file_.Get();
       } else {
-        DeleteOpenFile(fresh.get());
+        DeleteOpenFile(fresh.Get());
       }
     }
   }
@@ -375,16 +347,16 @@ void FileRewrite::Write(std::span<const std::string_view> pieces) {
 
 void FileRewrite::Create(const FolderHandle& folder, const std::string& name, std::string_view text,
                          const std::string& shown_path) {
-  Handle fresh(CreateNewFile(FolderOf(folder), name));
-  if (fresh.get() == INVALID_HANDLE_VALUE) Fail(::GetLastError(), "Cannot write", shown_path);
+  UniqueHandle fresh(CreateNewFile(folder.Get(), name));
+  if (!fresh.IsOpen()) Fail(::GetLastError(), "Cannot write", shown_path);
   const std::string_view pieces[] = {text};
   try {
-    WritePieces(fresh.get(), pieces, shown_path);
-    if (!::FlushFileBuffers(fresh.get())) Fail(::GetLastError(), "Cannot write", shown_path);
-    if (!RenameRelative(fresh.get(), FolderOf(folder), Wide(name)))
+    WritePieces(fresh.Get(), pieces, shown_path);
+    if (!::FlushFileBuffers(fresh.Get())) Fail(::GetLastError(), "Cannot write", shown_path);
+    if (!RenameRelative(fresh.Get(), folder.Get(), Wide(name)))
       Fail(::GetLastError(), "Cannot write", shown_path);
   } catch (...) {
-    DeleteOpenFile(fresh.get());
+    DeleteOpenFile(fresh.Get());
     throw;
   }
 }

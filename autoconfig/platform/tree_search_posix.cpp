@@ -202,7 +202,7 @@ class Listing {
       (path += '/') += folder_name;
     }
     if (fd < 0) return false;
-    FolderHandle folder(fd);
+    FolderHandle folder{UniqueHandle(fd)};
     struct stat st {};
     if (::fstatat(fd, file->name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
       return false;

@@ -1,0 +1,12 @@
+#include <unistd.h>
+
+#include "common/native_handle.h"
+
+namespace vorn {
+
+bool UniqueHandle::Close() {
+  const int fd = Release();
+  return fd < 0 || ::close(fd) == 0;
+}
+
+}  // namespace vorn

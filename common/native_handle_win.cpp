@@ -1,0 +1,12 @@
+#include <windows.h>
+
+#include "common/native_handle.h"
+
+namespace vorn {
+
+bool UniqueHandle::Close() {
+  HANDLE handle = Release();
+  return handle == INVALID_HANDLE_VALUE || ::CloseHandle(handle) != 0;
+}
+
+}  // namespace vorn
