@@ -1,3 +1,6 @@
+// Whole-file writes by path on POSIX. Divisions, in order: what counts as read-only; whether a
+// file may be written; replacing a file's text through FileRewrite (a file made new when it is
+// missing, a link's target made where it points); appending in one write.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,3 +1,6 @@
+// Whole-file writes by path on Windows. Divisions, in order: the error; whether a file may be
+// written; replacing a file's text through FileRewrite (a file made new when it is missing);
+// appending in one write.
 #include <windows.h>
 
 #include <string>

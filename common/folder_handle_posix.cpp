@@ -1,3 +1,5 @@
+// FolderHandle on POSIX: a folder's descriptor. Divisions, in order: a folder opened by path;
+// a sub-folder opened relative to its parent, never through a link.
 #include <fcntl.h>
 #include <unistd.h>
 

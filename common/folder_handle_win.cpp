@@ -1,3 +1,6 @@
+// FolderHandle on Windows: a folder's HANDLE opened with backup semantics. Divisions, in
+// order: a folder opened by path; a sub-folder opened relative to its parent (NtCreateFile),
+// never through a reparse point.
 #include <windows.h>
 
 #include "common/file_names.h"

@@ -1,3 +1,4 @@
+// UniqueHandle on POSIX: a file descriptor, closed with close(). One division: Close.
 #include <unistd.h>
 
 #include "common/native_handle.h"

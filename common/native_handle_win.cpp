@@ -1,3 +1,4 @@
+// UniqueHandle on Windows: a HANDLE, closed with CloseHandle(). One division: Close.
 #include <windows.h>
 
 #include "common/native_handle.h"

@@ -1,3 +1,6 @@
+// RegularFile on POSIX. Divisions, in order: the error for what is not a regular file;
+// opening without waiting (O_NONBLOCK until the name proved to be a regular file); reading,
+// appending in one write, closing.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,3 +1,5 @@
+// RegularFile on Windows. Divisions, in order: the errors; opening, refusing a device, a pipe
+// and a folder; reading, appending in one write, closing.
 #include <windows.h>
 
 #include "common/file_names.h"

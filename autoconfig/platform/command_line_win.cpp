@@ -1,3 +1,5 @@
+// Tesmo's command line on Windows: the raw command-line text after the program's path, made
+// ANSI. One division: CommandLineArguments.
 #include <windows.h>
 
 #include "autoconfig/platform/command_line.h"

@@ -1,3 +1,5 @@
+// Starting Kelvarin on Windows: CreateProcessW with a normal window and no waiting.
+// Divisions, in order: Kelvarin's file name; starting a program detached.
 #include <windows.h>
 
 #include <string>
