@@ -1,6 +1,5 @@
-// Whole-file writes by path on Windows. Divisions, in order: the error; whether a file may be
-// written; replacing a file's text through FileRewrite (a file made new when it is missing);
-// appending in one write.
+// Replacing a file's whole text by path on Windows, through FileRewrite: a missing file is
+// made new. Divisions, in order: the error; ReplaceFileContents.
 #include <windows.h>
 
 #include <string>
@@ -9,7 +8,6 @@
 #include "common/file_replace.h"
 #include "common/file_rewrite.h"
 #include "common/folder_handle.h"
-#include "common/native_handle.h"
 #include "common/run_error.h"
 
 namespace vorn {
@@ -21,12 +19,6 @@ namespace {
 }
 
 }  // namespace
-
-bool IsWritableFile(const std::string& path) {
-  DWORD attributes = GetFileAttributesW(NativePath(path).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-  return (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
-}
 
 void ReplaceFileContents(const std::string& path, std::string_view bytes) {
   const auto slash = path.find_last_of("\\/");
@@ -48,26 +40,6 @@ void ReplaceFileContents(const std::string& path, std::string_view bytes) {
   FileRewrite file(folder, name, LinkRule::kFollow, path);
   const std::string_view pieces[] = {bytes};
   file.Write(pieces);
-}
-
-void AppendToFile(const std::string& path, std::string_view bytes) {
-  // FILE_APPEND_DATA alone: every write lands at the end, whole, whoever else appends.
-  UniqueHandle file(CreateFileW(NativePath(path).c_str(), FILE_APPEND_DATA,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.IsOpen()) Fail(path);
-  // A read-only file takes no entry, whoever runs the program.
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(file.Get(), &info)) Fail(path);
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    Fail(path);
-  }
-  DWORD written = 0;
-  if (!WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-      written != bytes.size())
-    Fail(path);
-  if (!file.Close()) Fail(path);
 }
 
 }  // namespace vorn
