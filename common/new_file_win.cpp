@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <winternl.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
