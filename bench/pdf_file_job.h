@@ -3,7 +3,7 @@
 #include <QPrinter>
 #include <QString>
 
-#include "print/qt/spooler.h"
+#include "print/platform/spooler.h"
 
 namespace vorn::bench {
 

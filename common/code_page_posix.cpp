@@ -1,3 +1,4 @@
+// The code page of the programs' texts on POSIX: Windows-1252. One division: Utf8ToCodePage.
 #include "common/ansi_text.h"
 #include "common/code_page.h"
 

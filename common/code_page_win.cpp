@@ -1,3 +1,5 @@
+// The code page of the programs' texts on Windows: the system's ANSI code page. One
+// division: Utf8ToCodePage.
 #include "common/code_page.h"
 #include "common/wide_text.h"
 

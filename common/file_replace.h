@@ -14,12 +14,4 @@ namespace vorn {
 // program), is not a regular file, or any step fails; the old file is then left as it was.
 void ReplaceFileContents(const std::string& path, std::string_view bytes);
 
-// True when the file at `path` exists and may be replaced by this process: it is not marked
-// read-only and the process has the right to write it.
-bool IsWritableFile(const std::string& path);
-
-// Appends `bytes` to the file at `path` (created if missing) in one write, so that two
-// processes appending at once never mix their entries. Throws RunError on failure.
-void AppendToFile(const std::string& path, std::string_view bytes);
-
 }  // namespace vorn

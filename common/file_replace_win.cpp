@@ -1,3 +1,5 @@
+// Replacing a file's whole text by path on Windows, through FileRewrite: a missing file is
+// made new. Divisions, in order: the error; ReplaceFileContents.
 #include <windows.h>
 
 #include <string>
@@ -12,36 +14,11 @@ namespace vorn {
 
 namespace {
 
-class Handle {
- public:
-  explicit Handle(HANDLE h) : h_(h) {}
-  ~Handle() {
-    if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE get() const { return h_; }
-  bool Close() {
-    HANDLE h = h_;
-    h_ = INVALID_HANDLE_VALUE;
-    return CloseHandle(h) != 0;
-  }
-
- private:
-  HANDLE h_;
-};
-
 [[noreturn]] void Fail(const std::string& path) {
   throw SystemError(static_cast<int>(GetLastError()), "Cannot write " + path);
 }
 
 }  // namespace
-
-bool IsWritableFile(const std::string& path) {
-  DWORD attributes = GetFileAttributesW(NativePath(path).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-  return (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
-}
 
 void ReplaceFileContents(const std::string& path, std::string_view bytes) {
   const auto slash = path.find_last_of("\\/");
@@ -63,26 +40,6 @@ void ReplaceFileContents(const std::string& path, std::string_view bytes) {
   FileRewrite file(folder, name, LinkRule::kFollow, path);
   const std::string_view pieces[] = {bytes};
   file.Write(pieces);
-}
-
-void AppendToFile(const std::string& path, std::string_view bytes) {
-  // FILE_APPEND_DATA alone: every write lands at the end, whole, whoever else appends.
-  Handle file(CreateFileW(NativePath(path).c_str(), FILE_APPEND_DATA,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) Fail(path);
-  // A read-only file takes no entry, whoever runs the program.
-  BY_HANDLE_FILE_INFORMATION info{};
-  if (!GetFileInformationByHandle(file.get(), &info)) Fail(path);
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    Fail(path);
-  }
-  DWORD written = 0;
-  if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-      written != bytes.size())
-    Fail(path);
-  if (!file.Close()) Fail(path);
 }
 
 }  // namespace vorn

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "common/folder_handle.h"
+#include "common/native_handle.h"
 
 namespace vorn {
 
@@ -64,7 +65,7 @@ class FileRewrite {
   std::string name_;
   std::string shown_path_;
   bool through_link_ = false;
-  std::intptr_t file_ = -1;  // a file descriptor, or a HANDLE on Windows
+  UniqueHandle file_;
   std::uint64_t size_ = 0;
 };
 

@@ -1,7 +1,9 @@
 #pragma once
 
-#include <cstdint>
 #include <string>
+#include <utility>
+
+#include "common/native_handle.h"
 
 namespace vorn {
 
@@ -10,23 +12,8 @@ namespace vorn {
 // send a write elsewhere. Moves, never copies; closes the folder when it goes.
 class FolderHandle {
  public:
-  // A file descriptor on POSIX, a HANDLE on Windows; -1 when nothing is open.
-  using Native = std::intptr_t;
-  static constexpr Native kNone = -1;
-
   FolderHandle() = default;
-  explicit FolderHandle(Native native) : native_(native) {}
-  ~FolderHandle() { Close(); }
-  FolderHandle(FolderHandle&& other) noexcept : native_(other.Release()) {}
-  FolderHandle& operator=(FolderHandle&& other) noexcept {
-    if (this != &other) {
-      Close();
-      native_ = other.Release();
-    }
-    return *this;
-  }
-  FolderHandle(const FolderHandle&) = delete;
-  FolderHandle& operator=(const FolderHandle&) = delete;
+  explicit FolderHandle(UniqueHandle handle) : handle_(std::move(handle)) {}
 
   // Opens the folder named by `path`, following links on the way as any path lookup does.
   // Throws RunError when it cannot be opened.
@@ -36,17 +23,12 @@ class FolderHandle {
   // (a symbolic link, junction or other reparse point is refused). Throws RunError.
   FolderHandle OpenSubFolder(const std::string& name) const;
 
-  bool IsOpen() const { return native_ != kNone; }
-  Native Get() const { return native_; }
-  Native Release() {
-    Native native = native_;
-    native_ = kNone;
-    return native;
-  }
-  void Close();
+  bool IsOpen() const { return handle_.IsOpen(); }
+  NativeHandle Get() const { return handle_.Get(); }
+  void Close() { handle_.Reset(); }
 
  private:
-  Native native_ = kNone;
+  UniqueHandle handle_;
 };
 
 }  // namespace vorn

@@ -1,3 +1,5 @@
+// FolderHandle on POSIX: a folder's descriptor. Divisions, in order: a folder opened by path;
+// a sub-folder opened relative to its parent, never through a link.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -11,19 +13,13 @@ namespace vorn {
 FolderHandle FolderHandle::Open(const std::string& path) {
   int fd = ::open(path.empty() ? "." : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) throw SystemError(errno, "Cannot open the folder " + path);
-  return FolderHandle(fd);
+  return FolderHandle(UniqueHandle(fd));
 }
 
 FolderHandle FolderHandle::OpenSubFolder(const std::string& name) const {
-  int fd = ::openat(static_cast<int>(native_), name.c_str(),
-                    O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  int fd = ::openat(Get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) throw SystemError(errno, "Cannot open the folder " + name);
-  return FolderHandle(fd);
-}
-
-void FolderHandle::Close() {
-  if (native_ != kNone) ::close(static_cast<int>(native_));
-  native_ = kNone;
+  return FolderHandle(UniqueHandle(fd));
 }
 
 }  // namespace vorn

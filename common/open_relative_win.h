@@ -29,4 +29,17 @@ inline HANDLE OpenRelative(HANDLE folder, const std::wstring& name, ACCESS_MASK 
   return h;
 }
 
+// The full path the system names the open file or folder `h` by now; empty when it cannot.
+inline std::wstring FinalPath(HANDLE h) {
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD n = ::GetFinalPathNameByHandleW(h, path.data(), static_cast<DWORD>(path.size()), 0);
+  if (n >= path.size()) {
+    path.resize(n + 1);
+    n = ::GetFinalPathNameByHandleW(h, path.data(), static_cast<DWORD>(path.size()), 0);
+  }
+  if (n == 0 || n >= path.size()) return {};
+  path.resize(n);
+  return path;
+}
+
 }  // namespace vorn

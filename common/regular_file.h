@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "common/native_handle.h"
 
 namespace vorn {
 
@@ -21,11 +24,10 @@ class RegularFile {
   // read-only counts, whoever runs the program).
   static RegularFile Open(const std::string& path, Mode mode);
 
-  RegularFile(RegularFile&& other) noexcept;
-  RegularFile& operator=(RegularFile&& other) noexcept;
+  RegularFile(RegularFile&& other) noexcept = default;
+  RegularFile& operator=(RegularFile&& other) noexcept = default;
   RegularFile(const RegularFile&) = delete;
   RegularFile& operator=(const RegularFile&) = delete;
-  ~RegularFile();
 
   // The file's size when it was opened.
   std::uint64_t Size() const { return size_; }
@@ -42,12 +44,12 @@ class RegularFile {
   void Close();
 
  private:
-  RegularFile(std::intptr_t handle, std::string path, std::uint64_t size)
-      : handle_(handle), path_(std::move(path)), size_(size) {}
+  RegularFile(UniqueHandle handle, std::string path)
+      : handle_(std::move(handle)), path_(std::move(path)) {}
 
-  std::intptr_t handle_;  // a file descriptor or a HANDLE; -1 once closed
+  UniqueHandle handle_;  // closed once Close() was called
   std::string path_;
-  std::uint64_t size_;
+  std::uint64_t size_ = 0;
 };
 
 }  // namespace vorn

@@ -1,9 +1,11 @@
+// RegularFile on POSIX. Divisions, in order: the error for what is not a regular file;
+// opening without waiting (O_NONBLOCK until the name proved to be a regular file); reading,
+// appending in one write, closing.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <utility>
 
 #include "common/regular_file.h"
 #include "common/run_error.h"
@@ -11,10 +13,6 @@
 namespace vorn {
 
 namespace {
-
-constexpr std::intptr_t kClosed = -1;
-
-int Fd(std::intptr_t handle) { return static_cast<int>(handle); }
 
 RunError NotARegularFile(const std::string& path) {
   return RunError(ErrorNumber::kPathFileAccess, "Cannot open " + path + ": not a regular file");
@@ -33,7 +31,7 @@ RegularFile RegularFile::Open(const std::string& path, Mode mode) {
     if (errno == ENXIO || errno == EOPNOTSUPP) throw NotARegularFile(path);
     throw SystemError(errno, "Cannot open " + path);
   }
-  RegularFile file(fd, path, 0);
+  RegularFile file(UniqueHandle(fd), path);
   struct stat st {};
   if (::fstat(fd, &st) != 0) throw SystemError(errno, "Cannot open " + path);
   if (!S_ISREG(st.st_mode)) throw NotARegularFile(path);
@@ -48,28 +46,9 @@ RegularFile RegularFile::Open(const std::string& path, Mode mode) {
   return file;
 }
 
-RegularFile::RegularFile(RegularFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, kClosed)),
-      path_(std::move(other.path_)),
-      size_(other.size_) {}
-
-RegularFile& RegularFile::operator=(RegularFile&& other) noexcept {
-  if (this != &other) {
-    if (handle_ != kClosed) ::close(Fd(handle_));
-    handle_ = std::exchange(other.handle_, kClosed);
-    path_ = std::move(other.path_);
-    size_ = other.size_;
-  }
-  return *this;
-}
-
-RegularFile::~RegularFile() {
-  if (handle_ != kClosed) ::close(Fd(handle_));
-}
-
 std::size_t RegularFile::Read(char* buffer, std::size_t count) {
   for (;;) {
-    ssize_t n = ::read(Fd(handle_), buffer, count);
+    ssize_t n = ::read(handle_.Get(), buffer, count);
     if (n >= 0) return static_cast<std::size_t>(n);
     if (errno != EINTR) throw SystemError(errno, "Cannot read " + path_);
   }
@@ -77,15 +56,14 @@ std::size_t RegularFile::Read(char* buffer, std::size_t count) {
 
 void RegularFile::Append(std::string_view bytes) {
   // One write call with O_APPEND: the entry lands whole at the end, even with other writers.
-  ssize_t n = ::write(Fd(handle_), bytes.data(), bytes.size());
+  ssize_t n = ::write(handle_.Get(), bytes.data(), bytes.size());
   if (n < 0) throw SystemError(errno, "Cannot write " + path_);
   if (static_cast<std::size_t>(n) != bytes.size())
     throw SystemError(ENOSPC, "Cannot write " + path_);
 }
 
 void RegularFile::Close() {
-  int fd = Fd(std::exchange(handle_, kClosed));
-  if (fd >= 0 && ::close(fd) != 0) throw SystemError(errno, "Cannot write " + path_);
+  if (!handle_.Close()) throw SystemError(errno, "Cannot write " + path_);
 }
 
 }  // namespace vorn

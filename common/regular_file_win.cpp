@@ -1,6 +1,6 @@
+// RegularFile on Windows. Divisions, in order: the errors; opening, refusing a device, a pipe
+// and a folder; reading, appending in one write, closing.
 #include <windows.h>
-
-#include <utility>
 
 #include "common/file_names.h"
 #include "common/regular_file.h"
@@ -9,10 +9,6 @@
 namespace vorn {
 
 namespace {
-
-const std::intptr_t kClosed = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
-
-HANDLE Handle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
 [[noreturn]] void Fail(const std::string& what) {
   throw SystemError(static_cast<int>(GetLastError()), what);
@@ -42,7 +38,7 @@ RegularFile RegularFile::Open(const std::string& path, Mode mode) {
     SetLastError(error);
     Fail("Cannot open " + path);
   }
-  RegularFile file(reinterpret_cast<std::intptr_t>(h), path, 0);
+  RegularFile file(UniqueHandle(h), path);
   // A device (a serial port, the console) or a pipe answers with another type than a disk file.
   BY_HANDLE_FILE_INFORMATION info{};
   if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
@@ -57,36 +53,16 @@ RegularFile RegularFile::Open(const std::string& path, Mode mode) {
   return file;
 }
 
-RegularFile::RegularFile(RegularFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, kClosed)),
-      path_(std::move(other.path_)),
-      size_(other.size_) {}
-
-RegularFile& RegularFile::operator=(RegularFile&& other) noexcept {
-  if (this != &other) {
-    if (handle_ != kClosed) CloseHandle(Handle(handle_));
-    handle_ = std::exchange(other.handle_, kClosed);
-    path_ = std::move(other.path_);
-    size_ = other.size_;
-  }
-  return *this;
-}
-
-RegularFile::~RegularFile() {
-  if (handle_ != kClosed) CloseHandle(Handle(handle_));
-}
-
 std::size_t RegularFile::Read(char* buffer, std::size_t count) {
   DWORD n = 0;
   const DWORD ask = count > 0x10000000 ? 0x10000000 : static_cast<DWORD>(count);
-  if (!ReadFile(Handle(handle_), buffer, ask, &n, nullptr)) Fail("Cannot read " + path_);
+  if (!ReadFile(handle_.Get(), buffer, ask, &n, nullptr)) Fail("Cannot read " + path_);
   return n;
 }
 
 void RegularFile::Append(std::string_view bytes) {
   DWORD written = 0;
-  if (!WriteFile(Handle(handle_), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                 nullptr))
+  if (!WriteFile(handle_.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
     Fail("Cannot write " + path_);
   if (written != bytes.size()) {
     SetLastError(ERROR_DISK_FULL);
@@ -95,8 +71,7 @@ void RegularFile::Append(std::string_view bytes) {
 }
 
 void RegularFile::Close() {
-  HANDLE h = Handle(std::exchange(handle_, kClosed));
-  if (h != INVALID_HANDLE_VALUE && !CloseHandle(h)) Fail("Cannot write " + path_);
+  if (!handle_.Close()) Fail("Cannot write " + path_);
 }
 
 }  // namespace vorn

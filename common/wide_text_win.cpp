@@ -1,3 +1,5 @@
+// Windows texts between the programs' 8-bit texts and wide characters. Divisions, in order:
+// the one conversion to wide characters; ANSI both ways; UTF-8 both ways.
 #include <windows.h>
 
 #include "common/wide_text.h"

@@ -3,10 +3,10 @@
 #include <QIcon>
 #include <iostream>
 
-#include "autoconfig/command_line.h"
 #include "autoconfig/forms/frm_main.h"
 #include "autoconfig/launcher.h"
-#include "autoconfig/process_launch.h"
+#include "autoconfig/platform/command_line.h"
+#include "autoconfig/platform/process_launch.h"
 #include "autoconfig/tesmo.h"
 #include "common/file_names.h"
 #include "common/run_error_report.h"

@@ -1,3 +1,5 @@
+// Whether the Qt programs can open their X display on POSIX, asked before QApplication
+// exists. Divisions, in order: the -platform option on the command line; the check itself.
 #include <xcb/xcb.h>
 
 #include <cstdlib>

@@ -10,7 +10,7 @@
 #include "common/ansi_text.h"
 #include "common/run_error.h"
 #include "gui/qt/ansi_qstring.h"
-#include "print/system_printers.h"
+#include "print/platform/system_printers.h"
 
 namespace vorn::print {
 

@@ -10,8 +10,8 @@
 #include <functional>
 #include <memory>
 
+#include "print/platform/spooler.h"
 #include "print/printer_service.h"
-#include "print/qt/spooler.h"
 
 namespace vorn::print {
 

@@ -5,9 +5,9 @@
 
 #include "common/run_error.h"
 #include "common/wide_text.h"
-#include "print/spooler_answer_win.h"
-#include "print/spooler_names_win.h"
-#include "print/system_printers.h"
+#include "print/platform/spooler_answer_win.h"
+#include "print/platform/spooler_names_win.h"
+#include "print/platform/system_printers.h"
 
 namespace vorn::print {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "autoconfig/command_line.h"
+#include "autoconfig/platform/command_line.h"
 
 namespace vorn::autoconfig {
 namespace {

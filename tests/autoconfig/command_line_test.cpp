@@ -1,7 +1,8 @@
-#include "autoconfig/command_line.h"
+#include "autoconfig/platform/command_line.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "common/wide_text.h"
@@ -14,10 +15,13 @@ struct CommandLineCase {
   const char* arguments;
 };
 
+// The cases are ASCII: each character widened as it is.
+std::wstring Widened(const char* text) { return std::wstring(text, text + std::strlen(text)); }
+
 class ArgumentsAfterProgramTest : public ::testing::TestWithParam<CommandLineCase> {};
 
 TEST_P(ArgumentsAfterProgramTest, DropsTheProgramPath) {
-  EXPECT_EQ(ArgumentsAfterProgram(GetParam().commandLine), GetParam().arguments);
+  EXPECT_EQ(ArgumentsAfterProgram(Widened(GetParam().commandLine)), Widened(GetParam().arguments));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "autoconfig/process_launch.h"
+#include "autoconfig/platform/process_launch.h"
 #include "common/run_error.h"
 #include "temp_dir.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "autoconfig/process_launch.h"
+#include "autoconfig/platform/process_launch.h"
 #include "common/file_names.h"
 #include "common/run_error.h"
 #include "tests/support/temp_dir.h"

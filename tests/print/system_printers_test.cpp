@@ -1,6 +1,6 @@
 // Asks the real spooler. The expected queue comes from the environment that starts a private
 // print server for the test; without one the test says so and is skipped.
-#include "print/system_printers.h"
+#include "print/platform/system_printers.h"
 
 #include <gtest/gtest.h>
 

@@ -16,11 +16,11 @@
 #include <thread>
 
 #include "common/run_error.h"
-#include "print/cups_connection.h"
 #include "print/kelvarin.h"
+#include "print/platform/cups_connection.h"
+#include "print/platform/system_printers.h"
 #include "print/print_job.h"
 #include "print/qt/qt_printer_service.h"
-#include "print/system_printers.h"
 #include "tests/print/fakes.h"
 #include "tests/reliability/reliability_support.h"
 

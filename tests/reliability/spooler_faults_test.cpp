@@ -14,7 +14,7 @@
 #include <string>
 #include <thread>
 
-#include "print/cups_connection.h"
+#include "print/platform/cups_connection.h"
 #include "print/print_job.h"
 #include "print/qt/qt_printer_service.h"
 #include "tests/print/fakes.h"

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "common/run_error.h"
-#include "print/spooler_answer_win.h"
-#include "print/system_printers.h"
+#include "print/platform/spooler_answer_win.h"
+#include "print/platform/system_printers.h"
 
 namespace vorn::print {
 namespace {

@@ -1,5 +1,7 @@
 // The tree search on Windows: SearchTreeForFile of the image-help library, bound by name when
 // the first search is made, so that nothing is loaded before it is needed.
+// Divisions, in order: the routine's signature and ANSI paths made UTF-8; the search, bound at
+// its first use; the process's search and a fresh one.
 #include <windows.h>
 
 #include <cstring>

@@ -1,76 +1,20 @@
-// POSIX realisations of the small platform helpers: errors, file names, folders, the clock.
-#include <dirent.h>
-#include <strings.h>
+// The program's own folder and the current folder on POSIX (declared in file_names.h).
+// Divisions, in order: the folder the process started in and the running program's file; the
+// two folders.
 #include <sys/auxv.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
-#include <cstring>
-#include <ctime>
 #include <memory>
+#include <string>
 #include <vector>
 
-#include "common/clock.h"
 #include "common/file_names.h"
 #include "common/run_error.h"
 
 namespace vorn {
-
-RunError SystemError(int code, const std::string& what) {
-  ErrorNumber number = ErrorNumber::kDeviceIo;
-  switch (code) {
-    case ENOENT:
-      number = ErrorNumber::kFileNotFound;
-      break;
-    case ENOTDIR:
-      number = ErrorNumber::kPathNotFound;
-      break;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-      number = ErrorNumber::kPermissionDenied;
-      break;
-    case EISDIR:
-      number = ErrorNumber::kPathFileAccess;
-      break;
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG:
-      number = ErrorNumber::kDiskFull;
-      break;
-    default:
-      break;
-  }
-  return RunError(number, what + ": " + std::strerror(code));
-}
-
-std::filesystem::path NativePath(const std::string& path) { return std::filesystem::path(path); }
-
-const std::string& PathSeparator() {
-  static const std::string separator = "/";
-  return separator;
-}
-
-std::string WithTrailingSeparator(std::string dir) {
-  if (dir.empty() || dir.back() != '/') dir.push_back('/');
-  return dir;
-}
-
-std::string ResolveFileName(const std::string& dir, const std::string& name) {
-  const std::string base = dir.empty() ? std::string() : WithTrailingSeparator(dir);
-  std::string exact = base + name;
-  struct stat st {};
-  if (::lstat(exact.c_str(), &st) == 0) return exact;
-  std::unique_ptr<DIR, int (*)(DIR*)> d(::opendir(dir.empty() ? "." : dir.c_str()), ::closedir);
-  if (!d) return exact;
-  while (const dirent* entry = ::readdir(d.get())) {
-    if (::strcasecmp(entry->d_name, name.c_str()) == 0) return base + entry->d_name;
-  }
-  return exact;
-}
 
 namespace {
 
@@ -118,13 +62,6 @@ std::string CurrentDirectory() {
     buffer.resize(buffer.size() * 2);
   }
   return buffer.data();
-}
-
-LocalTime SystemClock::Now() const {
-  std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  ::localtime_r(&now, &tm);
-  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
 }  // namespace vorn

@@ -1,3 +1,6 @@
+// A connection to the CUPS print server with a deadline for the whole call. Divisions, in
+// order: the time limit; opening and closing the connection; watching the deadline while
+// libcups waits; the failure to report.
 #include <sys/socket.h>
 
 #include <atomic>
@@ -5,7 +8,7 @@
 #include <cstring>
 #include <utility>
 
-#include "print/cups_connection.h"
+#include "print/platform/cups_connection.h"
 
 namespace vorn::print {
 

@@ -1,4 +1,4 @@
-#include "autoconfig/command_line.h"
+#include "autoconfig/platform/command_line.h"
 
 namespace vorn::autoconfig {
 
@@ -6,15 +6,14 @@ namespace {
 
 // Where the arguments start: after the program's path (quoted up to the next quotation mark, or
 // else up to the first blank or tab) and the blanks and tabs after it.
-template <typename Char>
-std::size_t ArgumentsStart(std::basic_string_view<Char> commandLine) {
-  const Char quote = static_cast<Char>('"');
-  const Char blank = static_cast<Char>(' ');
-  const Char tab = static_cast<Char>('\t');
+std::size_t ArgumentsStart(std::wstring_view commandLine) {
+  const wchar_t quote = L'"';
+  const wchar_t blank = L' ';
+  const wchar_t tab = L'\t';
   std::size_t pos = 0;
   if (!commandLine.empty() && commandLine[0] == quote) {
     pos = commandLine.find(quote, 1);
-    pos = pos == std::basic_string_view<Char>::npos ? commandLine.size() : pos + 1;
+    pos = pos == std::wstring_view::npos ? commandLine.size() : pos + 1;
   } else {
     while (pos < commandLine.size() && commandLine[pos] != blank && commandLine[pos] != tab) ++pos;
   }
@@ -23,10 +22,6 @@ std::size_t ArgumentsStart(std::basic_string_view<Char> commandLine) {
 }
 
 }  // namespace
-
-std::string ArgumentsAfterProgram(std::string_view commandLine) {
-  return std::string(commandLine.substr(ArgumentsStart(commandLine)));
-}
 
 std::wstring ArgumentsAfterProgram(std::wstring_view commandLine) {
   return std::wstring(commandLine.substr(ArgumentsStart(commandLine)));

@@ -1,4 +1,7 @@
 // Printers as the Windows spooler knows them: EnumPrinters level 2 and the default printer.
+// Divisions, in order: the spooler's texts as ANSI; the installed printers, asked within the
+// print server's deadline; the printers; the default printer; a printer's name as the
+// spooler holds it.
 #include <windows.h>
 #include <winspool.h>
 
@@ -8,9 +11,9 @@
 #include <vector>
 
 #include "common/wide_text.h"
-#include "print/spooler_answer_win.h"
-#include "print/spooler_names_win.h"
-#include "print/system_printers.h"
+#include "print/platform/spooler_answer_win.h"
+#include "print/platform/spooler_names_win.h"
+#include "print/platform/system_printers.h"
 
 namespace vorn::print {
 

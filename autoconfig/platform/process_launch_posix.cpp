@@ -1,6 +1,8 @@
 // Starts a program detached: a short-lived child starts it in a session of its own and ends at
 // once, so the program is never our child and never left as a zombie. An exec failure travels
 // back through a close-on-exec pipe.
+// Divisions, in order: the exec failure written to the pipe; Kelvarin's file name; starting a
+// program detached.
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,7 +10,7 @@
 #include <cerrno>
 #include <string>
 
-#include "autoconfig/process_launch.h"
+#include "autoconfig/platform/process_launch.h"
 #include "common/run_error.h"
 
 namespace vorn::autoconfig {

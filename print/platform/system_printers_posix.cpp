@@ -1,12 +1,13 @@
 // Printers as CUPS knows them (the server named by CUPS_SERVER, or the system's). Every call
 // has a time limit, and a server that does not answer is an error, never an empty list.
+// Divisions, in order: a server's answer, held and read; the printers; the default printer.
 #include <cups/cups.h>
 
 #include <cstring>
 
 #include "common/ansi_text.h"
-#include "print/cups_connection.h"
-#include "print/system_printers.h"
+#include "print/platform/cups_connection.h"
+#include "print/platform/system_printers.h"
 
 namespace vorn::print {
 

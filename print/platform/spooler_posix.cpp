@@ -2,6 +2,8 @@
 // no copy of the quote outlives the process, and then streamed to the spooler through libcups
 // on a connection with a time limit, so that a job the spooler refuses, or a server that does
 // not answer, is reported instead of silently lost.
+// Divisions, in order: the page's margins and resolution; the unnamed file, the queue's
+// address and its paper; the spool job (painting, then submitting); starting one.
 #include <cups/cups.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -17,8 +19,8 @@
 #include <cstring>
 
 #include "common/run_error.h"
-#include "print/cups_connection.h"
-#include "print/qt/spooler.h"
+#include "print/platform/cups_connection.h"
+#include "print/platform/spooler.h"
 
 namespace vorn::print {
 

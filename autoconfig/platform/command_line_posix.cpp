@@ -1,4 +1,6 @@
-#include "autoconfig/command_line.h"
+// Tesmo's command line on POSIX: the arguments after the program's path, joined by single
+// blanks. One division: CommandLineArguments.
+#include "autoconfig/platform/command_line.h"
 #include "common/ansi_text.h"
 
 namespace vorn::autoconfig {

@@ -1,6 +1,8 @@
+// Tesmo's command line on Windows: the raw command-line text after the program's path, made
+// ANSI. One division: CommandLineArguments.
 #include <windows.h>
 
-#include "autoconfig/command_line.h"
+#include "autoconfig/platform/command_line.h"
 #include "common/wide_text.h"
 
 namespace vorn::autoconfig {

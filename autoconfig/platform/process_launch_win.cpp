@@ -1,8 +1,10 @@
+// Starting Kelvarin on Windows: CreateProcessW with a normal window and no waiting.
+// Divisions, in order: Kelvarin's file name; starting a program detached.
 #include <windows.h>
 
 #include <string>
 
-#include "autoconfig/process_launch.h"
+#include "autoconfig/platform/process_launch.h"
 #include "common/file_names.h"
 #include "common/run_error.h"
 

@@ -1,4 +1,6 @@
-#include "print/spooler_answer_win.h"
+// The Windows spooler's answers. Divisions, in order: asking until the answer fits; the error
+// of a spooler call past its deadline.
+#include "print/platform/spooler_answer_win.h"
 
 #include "common/run_error.h"
 

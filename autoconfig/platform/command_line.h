@@ -10,11 +10,10 @@ namespace vorn::autoconfig {
 // arguments joined by single blanks. `argc` and `argv` are main's, before Qt sees them.
 std::string CommandLineArguments(int argc, const char* const* argv);
 
-// The text of a raw command line after the program's path, which may be quoted: the blanks and
-// tabs after the path are dropped, everything else is kept as typed.
-std::string ArgumentsAfterProgram(std::string_view commandLine);
-// The same for a command line in wide characters, as Windows keeps it: split before it is made
-// ANSI, where a look-alike of a quotation mark or blank would move the split.
+// The text of a raw command line in wide characters, as Windows keeps it, after the program's
+// path, which may be quoted: the blanks and tabs after the path are dropped, everything else
+// is kept as typed. Split before it is made ANSI, where a look-alike of a quotation mark or
+// blank would move the split.
 std::wstring ArgumentsAfterProgram(std::wstring_view commandLine);
 
 }  // namespace vorn::autoconfig

@@ -1,5 +1,5 @@
 #include "autoconfig/launcher.h"
-#include "autoconfig/process_launch.h"
+#include "autoconfig/platform/process_launch.h"
 
 namespace vorn::autoconfig {
 namespace {

@@ -1,0 +1,15 @@
+// The system's local time on POSIX.
+#include <ctime>
+
+#include "common/clock.h"
+
+namespace vorn {
+
+LocalTime SystemClock::Now() const {
+  std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  ::localtime_r(&now, &tm);
+  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+}  // namespace vorn
