@@ -67,7 +67,6 @@ constexpr ControlLayout kControls[] = {
      .WordWrap = true, .Font = {"MS Sans Serif", 9.75, true}},
 };
 // clang-format on
-// clang-format on
 static_assert(forms::RowsFollow<Ctl>(kControls));
 
 const forms::FormLayout kLayout = {.Name = "frmTest",
