@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <utility>
 
 #include "common/run_error.h"
 #include "print/kelvarin.h"
@@ -209,57 +210,43 @@ struct KelvarinRun {
   print::KelvarinContext ctx;
 };
 
+// A server that never answers, and one that answers "200 OK" and then streams without end:
+// every call ends at its deadline, the listing, the default printer and the job's hand-over
+// alike.
 TEST(SilentSocket, EveryServerCallEndsWithinItsLimitAsError482) {
-  SilentServer silent;
-  ASSERT_TRUE(silent.Listening());
-  ServerEnvironment environment(silent.Path());
-  print::SetPrintServerTimeLimit(kShortLimit);
-  ExpectNoAnswer(Time([] { print::SystemPrinters(); }), kShortLimit);
-  ExpectNoAnswer(Time([] { print::SystemDefaultPrinter(); }), kShortLimit);
-  EXPECT_GE(silent.Accepted(), 2) << "the calls never reached the socket";
-}
-
-// The default limit is about 30 s in all, not per step.
-TEST(SilentSocket, TheDefaultLimitIsAboutThirtySecondsInAll) {
-  SilentServer silent;
-  ASSERT_TRUE(silent.Listening());
-  ServerEnvironment environment(silent.Path());
-  const Timed outcome = Time([] { print::SystemPrinters(); });
-  ExpectNoAnswer(outcome,
-                 std::chrono::duration_cast<std::chrono::seconds>(print::kPrintServerTimeLimit));
-}
-
-// A server that answers "200 OK" and then streams without end: every call still ends at its
-// deadline, the listing, the default printer and the job's hand-over alike.
-TEST(StreamingSocket, EveryServerCallEndsAtItsDeadlineAsError482) {
-  {
-    SilentServer streaming(Reply::kEndlessStream);
-    ASSERT_TRUE(streaming.Listening());
-    ServerEnvironment environment(streaming.Path());
+  for (const auto& [what, reply] :
+       {std::pair{"silent", Reply::kNothing}, std::pair{"streaming", Reply::kEndlessStream},
+        std::pair{"streaming the job's answer", Reply::kStreamPrintJobs}}) {
+    SCOPED_TRACE(what);
+    SilentServer server(reply);
+    ASSERT_TRUE(server.Listening());
+    ServerEnvironment environment(server.Path());
     print::SetPrintServerTimeLimit(kShortLimit);
+    if (reply == Reply::kStreamPrintJobs) {
+      print::QtPrinterService printers;
+      printers.SelectPrinter({"quotes", "", ""});
+      printers.SetFontName("Courier New");
+      printers.SetFontSize(12);
+      printers.PrintText("A LINE OF THE QUOTE", true);
+      ExpectNoAnswer(Time([&] { printers.EndDocument(); }), kShortLimit);
+      continue;
+    }
     ExpectNoAnswer(Time([] { print::SystemPrinters(); }), kShortLimit);
     ExpectNoAnswer(Time([] { print::SystemDefaultPrinter(); }), kShortLimit);
-    EXPECT_GE(streaming.Accepted(), 2) << "the calls never reached the socket";
+    EXPECT_GE(server.Accepted(), 2) << "the calls never reached the socket";
   }
-  SilentServer streaming(Reply::kStreamPrintJobs);
-  ASSERT_TRUE(streaming.Listening());
-  ServerEnvironment environment(streaming.Path());
-  print::SetPrintServerTimeLimit(kShortLimit);
-  print::QtPrinterService printers;
-  printers.SelectPrinter({"quotes", "", ""});
-  printers.SetFontName("Courier New");
-  printers.SetFontSize(12);
-  printers.PrintText("A LINE OF THE QUOTE", true);
-  ExpectNoAnswer(Time([&] { printers.EndDocument(); }), kShortLimit);
 }
 
-// With the real limit the stream ends in about 30 s, not never.
-TEST(StreamingSocket, TheDefaultDeadlineIsAboutThirtySecondsInAll) {
-  SilentServer streaming(Reply::kEndlessStream);
-  ASSERT_TRUE(streaming.Listening());
-  ServerEnvironment environment(streaming.Path());
-  ExpectNoAnswer(Time([] { print::SystemPrinters(); }),
-                 std::chrono::duration_cast<std::chrono::seconds>(print::kPrintServerTimeLimit));
+// The default limit is about 30 s in all, not per step, and an endless answer ends too.
+TEST(SilentSocket, TheDefaultLimitIsAboutThirtySecondsInAll) {
+  for (const Reply reply : {Reply::kNothing, Reply::kEndlessStream}) {
+    SCOPED_TRACE(reply == Reply::kNothing ? "silent" : "streaming");
+    SilentServer server(reply);
+    ASSERT_TRUE(server.Listening());
+    ServerEnvironment environment(server.Path());
+    ExpectNoAnswer(Time([] { print::SystemPrinters(); }),
+                   std::chrono::duration_cast<std::chrono::seconds>(print::kPrintServerTimeLimit));
+  }
 }
 
 // Kelvarin with no remembered printer asks for the default one: the run-time error report

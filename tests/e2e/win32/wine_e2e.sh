@@ -89,28 +89,26 @@ we_texts() {
   return $rc
 }
 
-# Waits up to SECONDS until the window is shown; its texts land in WE_OUT.
-we_wait() {
-  local seconds=$1; shift
-  local deadline=$((SECONDS + seconds))
-  until WE_OUT=$(we_texts "$@"); do
+# Runs COMMAND every INTERVAL seconds until it succeeds; fails when SECONDS pass first.
+we_until() {
+  local deadline=$((SECONDS + $1)) interval=$2; shift 2
+  until "$@"; do
     ((SECONDS < deadline)) || return 1
-    sleep 0.2
+    sleep "$interval"
   done
 }
 
-# Waits up to SECONDS until no such window is shown.
-we_wait_gone() {
-  local seconds=$1; shift
-  local deadline=$((SECONDS + seconds))
-  while we_texts "$@" >/dev/null; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.2
-  done
-}
+# Reads the window's texts into WE_OUT; fails when it is not shown.
+we_read() { WE_OUT=$(we_texts "$@"); }
 
 # True when no such window is shown.
 we_absent() { ! we_texts "$@" >/dev/null; }
+
+# Waits up to SECONDS until the window is shown; its texts land in WE_OUT.
+we_wait() { we_until "$1" 0.2 we_read "${@:2}"; }
+
+# Waits up to SECONDS until no such window is shown.
+we_wait_gone() { we_until "$1" 0.2 we_absent "${@:2}"; }
 
 # From WE_OUT: the text of control ID; one of its attributes; its centre "X Y"; its items.
 we_text() { sed -n "s/^control $1 [^ ]* .* text=\"\(.*\)\"\$/\1/p" <<<"$WE_OUT" | head -n 1; }
@@ -141,34 +139,30 @@ we_focus_window() {
   done
 }
 
+# Whether control ID of the window (a title, or --child TEXT; read afresh) is ATTR (focus,
+# enabled, visible) as the program reports.
+we_is() { we_read "${@:3}" && [[ $(we_attr "$1" "$2") == 1 ]]; }
+
+# Waits until control ID of the window holds the focus.
+we_wait_focus() { we_until 10 0.2 we_is "$1" focus "${@:2}"; }
+
 # Puts the focus in control ID of the window titled TITLE and waits until the program reports
 # it there.
 we_focus_control() {
-  local title=$1 id=$2 deadline=$((SECONDS + 10))
-  we_focus_window "$title" || return 1
-  we_click "$id" "$title" || return 1
-  until [[ $(we_attr "$id" focus) == 1 ]]; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.2
-    WE_OUT=$(we_texts "$title")
-  done
+  we_focus_window "$1" && we_click "$2" "$1" && we_wait_focus "$2" "$1"
 }
 
-# Waits until control ID of the window titled TITLE holds the focus, as the program reports.
-we_wait_focus() {
-  local title=$1 id=$2 deadline=$((SECONDS + 10))
-  until WE_OUT=$(we_texts "$title") && [[ $(we_attr "$id" focus) == 1 ]]; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.2
-  done
+# The client area of the window titled TITLE (read afresh into WE_OUT): "X Y W H".
+we_client() {
+  WE_OUT=$(we_texts "$1") || return 1
+  sed -n 's/^window .* client=\([0-9-]*\),\([0-9-]*\) size=\([0-9]*\)x\([0-9]*\) .*/\1 \2 \3 \4/p' \
+    <<<"$WE_OUT" | head -n 1
 }
 
 # Clicks the title bar of the window titled TITLE, as a person switching back to it does.
 we_click_title() {
   local x y
-  WE_OUT=$(we_texts "$1") || return 1
-  read -r x y < <(sed -n 's/^window .* client=\([0-9-]*\),\([0-9-]*\) .*/\1 \2/p' <<<"$WE_OUT" |
-    head -n 1)
+  read -r x y _ < <(we_client "$1")
   [[ -n ${y:-} ]] || return 1
   xdotool mousemove --sync $((x + 120)) $((y - 8)) click 1
 }
@@ -343,7 +337,7 @@ scenario_invalid_copies() {
   e2e_check "the dialog is still open" we_wait 5 "Select Printer"
   e2e_check_equal "the copies box still says abc" abc "$(we_text $ID_COPIES)"
   # The dialog has the activation back, and OK the focus: Return presses it again.
-  e2e_check "OK has the focus again" we_wait_focus "Select Printer" $ID_OK
+  e2e_check "OK has the focus again" we_wait_focus $ID_OK "Select Printer"
   xdotool key Return
   we_answer_box Kelvarin "$MSG_INVALID" $ID_BOX_OK invalid-message-again
   e2e_check "kelvarin is still running" kill -0 "$PID"
@@ -488,20 +482,39 @@ make_vorn_drive() {
   ln -sfn "$DRIVE" "$WINEPREFIX/dosdevices/v:"
 }
 
+# The drive's data files as Tesmo patches them: PROG03.DTA's first line, every line ending in
+# CR LF; prog07.dta by its two-character rule, before its closing quotation mark; the file
+# outside \vorn\ untouched.
+check_drive_patched() {
+  local i
+  printf 'PORT=4\r\nline 2\r\nline 3\r\n' >"$E2E_TMP/prog03.expected"
+  e2e_check "PROG03.DTA patched, every line ending in CR LF" \
+    cmp "$E2E_TMP/prog03.expected" "$DRIVE/vorn/Program 03/PROG03.DTA"
+  { for ((i = 1; i <= 9; i++)); do printf 'x%d\r\n' "$i"; done
+    printf '"PORT=4"\r\nlast\r\n'; } >"$E2E_TMP/prog07.expected"
+  e2e_check "prog07.dta patched by its two-character rule" \
+    cmp "$E2E_TMP/prog07.expected" "$DRIVE/vorn/deep/sub/prog07/prog07.dta"
+  e2e_check_equal "a file outside \\vorn\\ is untouched" "$(printf 'PORT=1\r\n' | od -c)" \
+    "$(od -c <"$DRIVE/elsewhere/PROG01.DTA")"
+}
+
+# Answers Tesmo's confirmation (window_texts shows line breaks as \n), waits for its status
+# window and until its run has ended (Close enabled). SHOT names the box's picture.
+answer_tesmo_and_wait() {
+  we_answer_box Tesmo "$MSG_CONFIRM" $ID_BOX_OK "$1"
+  we_wait 60 --child "Print Test Page" || e2e_abort "no status window"
+  we_until 30 0.3 we_is $ID_CLOSE enabled --child "Print Test Page"
+}
+
 start_tesmo_configured() {
   local app=$1 work=$2
   make_vorn_drive
   we_start "$work" "$app/Tesmo.exe" /v
-  # window_texts shows line breaks as \n.
-  we_answer_box Tesmo "$MSG_CONFIRM" $ID_BOX_OK tesmo-confirm
-  we_wait 60 --child "Print Test Page" || e2e_abort "no status window"
-  local deadline=$((SECONDS + 30))
-  until [[ $(we_attr $ID_CLOSE enabled) == 1 ]]; do
-    ((SECONDS < deadline)) || break
-    sleep 0.3
-    WE_OUT=$(we_texts --child "Print Test Page")
-  done
+  answer_tesmo_and_wait tesmo-confirm
 }
+
+# The X window of Tesmo's status window, which has no title: found by its program's class.
+tesmo_xid() { xdotool search --onlyvisible --classname '^tesmo\.exe$' 2>/dev/null | tail -n 1; }
 
 # Tesmo /v on a drive of the Wine prefix: confirmed, both programs found and patched, listed.
 scenario_tesmo_run() {
@@ -518,18 +531,8 @@ scenario_tesmo_run() {
   e2e_check_equal "the status" "Configuration complete!" "$(we_text $ID_STATUS)"
   e2e_check_equal "Close is enabled" 1 "$(we_attr $ID_CLOSE enabled)"
   e2e_check_equal "Print Test Page is shown" 1 "$(we_attr $ID_PRINT visible)"
-  # The status window has no title: it is found by its program's X window class.
-  e2e_shot "$(xdotool search --onlyvisible --classname '^tesmo\.exe$' 2>/dev/null | tail -n 1)" \
-    tesmo-configured
-  printf 'PORT=4\r\nline 2\r\nline 3\r\n' >"$E2E_TMP/prog03.expected"
-  e2e_check "PROG03.DTA patched, every line ending in CR LF" \
-    cmp "$E2E_TMP/prog03.expected" "$DRIVE/vorn/Program 03/PROG03.DTA"
-  { for ((i = 1; i <= 9; i++)); do printf 'x%d\r\n' "$i"; done
-    printf '"PORT=4"\r\nlast\r\n'; } >"$E2E_TMP/prog07.expected"
-  e2e_check "prog07.dta patched by its two-character rule" \
-    cmp "$E2E_TMP/prog07.expected" "$DRIVE/vorn/deep/sub/prog07/prog07.dta"
-  e2e_check_equal "a file outside \\vorn\\ is untouched" "$(printf 'PORT=1\r\n' | od -c)" \
-    "$(od -c <"$DRIVE/elsewhere/PROG01.DTA")"
+  e2e_shot "$(tesmo_xid)" tesmo-configured
+  check_drive_patched
   e2e_check "the status window closes on Close" we_press_and_gone $ID_CLOSE --child "Print Test Page"
   e2e_check "tesmo ends" e2e_wait_exit "$PID" 30
   e2e_check_equal "exit status" 0 "$KV_STATUS"
@@ -574,12 +577,11 @@ start_notepad() {
 # keyboard; then back to "Select Printer" with a click on its title bar.
 switch_away_and_back() {
   local x y w h
-  WE_OUT=$(we_texts "$NOTEPAD_TITLE") || return 1
-  read -r x y w h < <(sed -n 's/^window .* client=\([0-9-]*\),\([0-9-]*\) size=\([0-9]*\)x\([0-9]*\) .*/\1 \2 \3 \4/p' \
-    <<<"$WE_OUT" | head -n 1)
+  read -r x y w h < <(we_client "$NOTEPAD_TITLE")
+  [[ -n ${h:-} ]] || return 1
   xdotool mousemove --sync $((x + w / 2)) $((y + h / 2)) click 1
   # Its text area (id 0) has the keyboard; nothing of the dialog has.
-  we_wait_focus "$NOTEPAD_TITLE" 0 || return 1
+  we_wait_focus 0 "$NOTEPAD_TITLE" || return 1
   WE_OUT=$(we_texts "Select Printer") && ! grep -q ' focus=1 ' <<<"$WE_OUT" || return 1
   we_click_title "Select Printer"
 }
@@ -595,12 +597,12 @@ scenario_focus_switch() {
   e2e_check "another program is running" start_notepad "$work"
   e2e_check "3 typed into the copies box" we_type "Select Printer" $ID_COPIES 3
   e2e_check "switched to the other program and back" switch_away_and_back
-  e2e_check "the copies box has the focus again" we_wait_focus "Select Printer" $ID_COPIES
+  e2e_check "the copies box has the focus again" we_wait_focus $ID_COPIES "Select Printer"
   xdotool key Tab
-  e2e_check "Tab moves on to the printer list" we_wait_focus "Select Printer" $ID_PRINTER
+  e2e_check "Tab moves on to the printer list" we_wait_focus $ID_PRINTER "Select Printer"
   e2e_check "2.5 typed into the copies box" we_type "Select Printer" $ID_COPIES 2.5
   e2e_check "switched away and back again" switch_away_and_back
-  e2e_check "the copies box has the focus once more" we_wait_focus "Select Printer" $ID_COPIES
+  e2e_check "the copies box has the focus once more" we_wait_focus $ID_COPIES "Select Printer"
   e2e_check "\"Select Printer\" closes on Cancel" we_press_and_gone $ID_CANCEL "Select Printer"
   e2e_check "kelvarin ends" e2e_wait_exit "$kelvarin_pid" 30
   e2e_check_equal "Printer.inp holds the converted copies" \
@@ -610,21 +612,14 @@ scenario_focus_switch() {
 
 # Enter held down on Print Test Page: one press, one Kelvarin, one job.
 scenario_tesmo_held_enter() {
-  local queue=we-held-$SUFFIX app work tesmo_pid xid
+  local queue=we-held-$SUFFIX app work tesmo_pid
   prepare_run N 0 cwd
   start_tesmo_configured "$app" "$work"
   tesmo_pid=$PID
-  # The status window has no title: it is found by its program's X window class.
-  xid=$(xdotool search --onlyvisible --classname '^tesmo\.exe$' 2>/dev/null | tail -n 1)
-  xvfb_focus "$xid" || e2e_abort "the status window does not get the keyboard"
+  xvfb_focus "$(tesmo_xid)" || e2e_abort "the status window does not get the keyboard"
   we_click $ID_STATUS_LIST --child "Print Test Page" || e2e_abort "no status list"
   xdotool key Tab Tab
-  local deadline=$((SECONDS + 10))
-  until WE_OUT=$(we_texts --child "Print Test Page") && [[ $(we_attr $ID_PRINT focus) == 1 ]]; do
-    ((SECONDS < deadline)) || break
-    sleep 0.2
-  done
-  e2e_check_equal "Tab reaches Print Test Page" 1 "$(we_attr $ID_PRINT focus)"
+  e2e_check "Tab reaches Print Test Page" we_wait_focus $ID_PRINT --child "Print Test Page"
   # Held down for three seconds: the screen repeats the key, as a keyboard does, from the
   # first tenth of a second on, before Kelvarin's window can take the keyboard.
   KEY_RATE_CHANGED=1
@@ -647,6 +642,9 @@ scenario_tesmo_held_enter() {
   rm -f "$WINEPREFIX/dosdevices/v:"
 }
 
+# The size of the window read into WE_OUT: "W H".
+we_size() { sed -n 's/^window .* size=\([0-9]*\)x\([0-9]*\) .*/\1 \2/p' <<<"$WE_OUT" | head -n 1; }
+
 # Whether two "L T W H" (or "W H") lists agree within a pixel each.
 within_a_pixel() {
   local -a want=($1) got=($2)
@@ -663,7 +661,7 @@ within_a_pixel() {
 check_scaled() {
   local form=$1 dpi=$2 layouts=$3 line want got id=100 wrong=()
   want=$(sed -n "s/^${form}_client='\(.*\)'\$/\1/p" <<<"$layouts")
-  got=$(sed -n 's/^window .* size=\([0-9]*\)x\([0-9]*\) .*/\1 \2/p' <<<"$WE_OUT" | head -n 1)
+  got=$(we_size)
   e2e_check "$form's client area at $dpi dpi is $want" within_a_pixel "$want" "$got"
   # Controls are listed in table order; a control's id is 100 + its place in the table.
   while IFS= read -r line; do
@@ -677,9 +675,6 @@ check_scaled() {
   e2e_check_equal "every control of $form where its twips put it at $dpi dpi" "" \
     "$(printf '%s\n' "${wrong[@]}" | sed '/^$/d')"
 }
-
-# The message box's size: "W H".
-box_size() { sed -n 's/^window .* size=\([0-9]*\)x\([0-9]*\) .*/\1 \2/p' <<<"$WE_OUT" | head -n 1; }
 
 # At 96, 120 and 144 dots per inch (100, 125 and 150 % display scaling, Windows' LogPixels in
 # the prefix, read by each program as it starts): every window of both programs laid out from
@@ -718,7 +713,7 @@ scenario_scaling() {
     e2e_check "abc typed into the copies box" we_type "Select Printer" $ID_COPIES abc
     we_click $ID_OK "Select Printer" || e2e_abort "OK not found"
     if we_wait 20 Kelvarin; then
-      read -r -a box < <(box_size)
+      read -r -a box < <(we_size)
       ((dpi == 96)) && box96=("${box[@]}")
       # The box's text and buttons grow with the system's font: at least nine tenths of the
       # scaling in each direction.
@@ -736,9 +731,7 @@ scenario_scaling() {
     start_tesmo_configured "$app" "$work"
     tesmo_pid=$PID
     check_scaled frmMain "$dpi" "$layouts"
-    [[ -n $shot ]] && e2e_shot \
-      "$(xdotool search --onlyvisible --classname '^tesmo\.exe$' 2>/dev/null | tail -n 1)" \
-      "$shot-tesmo-configured"
+    [[ -n $shot ]] && e2e_shot "$(tesmo_xid)" "$shot-tesmo-configured"
     e2e_check "the status window closes on Close" we_press_and_gone $ID_CLOSE --child "Print Test Page"
     e2e_check "tesmo ends" e2e_wait_exit "$tesmo_pid" 30
   done
@@ -755,18 +748,15 @@ uninstall_value() {
 }
 
 # Waits up to SECONDS until PATH is gone.
-wait_file_gone() {
-  local path=$1 deadline=$((SECONDS + $2))
-  while [[ -e $path ]]; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.3
-  done
-}
+wait_file_gone() { we_until "$2" 0.3 test ! -e "$1"; }
 
 # Wine's icacls.exe changes nothing and Wine keeps no access lists: a stand-in put in its place
 # records every call's arguments, one line each, in ICACLS_RECORD, and ends with the status in
-# VORN_ICACLS_STATUS. SETUP_LOG is the setup log, in the Windows temporary folder.
-use_icacls_recorder() {
+# VORN_ICACLS_STATUS. SETUP_LOG is the setup log, in the Windows temporary folder. Sets the
+# caller's work, a new current folder for the setup program.
+prepare_setup_run() {
+  [[ -f ${VORN_SETUP_EXE:-} ]] || e2e_abort "no setup program (VORN_SETUP_EXE)"
+  work=$(e2e_temp_dir cwd)
   [[ -f ${VORN_ICACLS_RECORDER:-} ]] || e2e_abort "no icacls stand-in (VORN_ICACLS_RECORDER)"
   cp "$VORN_ICACLS_RECORDER" "$WINEPREFIX/drive_c/windows/system32/icacls.exe" ||
     e2e_abort "the stand-in icacls.exe could not be put in place"
@@ -802,20 +792,33 @@ run_setup() {
   e2e_wait_exit "$PID" 60
 }
 
+# A silent setup without Tesmo into FOLDER (Windows path) over an installation, named LABEL:
+# it succeeds and asks icacls what every installation asks.
+run_setup_over() {
+  local label=$1 folder=$2
+  clear_records
+  run_setup /NOTESMO "/D=$folder"
+  e2e_check_equal "$label's exit status" 0 "$KV_STATUS"
+  e2e_check_equal "$label asks icacls the same" "$(expected_calls "$folder")" "$(recorded_calls)"
+}
+
+# True when the program waited for ended by itself with a failure status.
+ended_failing() { [[ $KV_STATUS != 0 && $KV_STATUS != timeout ]]; }
+
+# A silent setup with ARGS that must be refused: the records emptied first, then LABEL's
+# failure status checked.
+run_refused_setup() {
+  local label=$1; shift
+  clear_records
+  run_setup "$@"
+  e2e_check "$label: a failure status" ended_failing
+}
+
+# Every file on drive V: with its checksum, but those FIND_ARGS leave out.
+drive_sums() { (cd "$DRIVE" && find . -type f "$@" -print0 | sort -z | xargs -0 -r sha256sum); }
+
 # The names in folder DIR, sorted, on one line.
 folder_names() { (cd "$1" && LC_ALL=C ls -A) | tr '\n' ' ' | sed 's/ $//'; }
-
-# Answers Tesmo's confirmation, waits for its status window and closes it, as setup runs it.
-answer_tesmo_and_close() {
-  we_answer_box Tesmo "$MSG_CONFIRM" $ID_BOX_OK "$1"
-  we_wait 60 --child "Print Test Page" || e2e_abort "no status window during setup"
-  local deadline=$((SECONDS + 30))
-  until [[ $(we_attr $ID_CLOSE enabled) == 1 ]]; do
-    ((SECONDS < deadline)) || break
-    sleep 0.3
-    WE_OUT=$(we_texts --child "Print Test Page")
-  done
-}
 
 # The setup program, silently (/S), on drive V: with a \vorn\ tree: the folder locked before
 # anything is copied, Tesmo answered, the files in place, the data files patched, the uninstall
@@ -823,16 +826,14 @@ answer_tesmo_and_close() {
 # repair and an upgrade from the uninstaller's old name asking icacls the same; the uninstall
 # refusing while Tesmo runs, then removing exactly what was installed.
 scenario_setup() {
-  [[ -f ${VORN_SETUP_EXE:-} ]] || e2e_abort "no setup program (VORN_SETUP_EXE)"
   local queue=we-setup-$SUFFIX work installed setup_pid f
   cups_add_capture_queue "$queue" >/dev/null || e2e_abort "no queue"
-  work=$(e2e_temp_dir cwd)
   make_vorn_drive
-  use_icacls_recorder
+  prepare_setup_run
   clear_records
   we_start "$work" "$VORN_SETUP_EXE" /S '/D=V:\VORN\Print'
   setup_pid=$PID
-  answer_tesmo_and_close setup-tesmo-confirm
+  answer_tesmo_and_wait setup-tesmo-confirm
   e2e_check_equal "Tesmo lists the drive installed to" \
     "Looking for Vorn programs installed on Drive (V)" "$(we_items $ID_STATUS_LIST | head -n 1)"
   e2e_check "Tesmo's window closes on Close" we_press_and_gone $ID_CLOSE --child "Print Test Page"
@@ -852,15 +853,7 @@ scenario_setup() {
   for f in Kelvarin.exe Tesmo.exe; do
     e2e_check "$f installed byte for byte" cmp -s "$BIN_DIR/$f" "$installed/$f"
   done
-  printf 'PORT=4\r\nline 2\r\nline 3\r\n' >"$E2E_TMP/prog03.expected"
-  e2e_check "PROG03.DTA patched as Tesmo patches it" \
-    cmp "$E2E_TMP/prog03.expected" "$DRIVE/vorn/Program 03/PROG03.DTA"
-  { for ((f = 1; f <= 9; f++)); do printf 'x%d\r\n' "$f"; done
-    printf '"PORT=4"\r\nlast\r\n'; } >"$E2E_TMP/prog07.expected"
-  e2e_check "prog07.dta patched before its closing quotation mark" \
-    cmp "$E2E_TMP/prog07.expected" "$DRIVE/vorn/deep/sub/prog07/prog07.dta"
-  e2e_check_equal "the data file outside \\vorn\\ untouched" "$(printf 'PORT=1\r\n')" \
-    "$(cat "$DRIVE/elsewhere/PROG01.DTA")"
+  check_drive_patched
   e2e_check_equal "the uninstall entry's name" "VORN Print Utility" "$(uninstall_value DisplayName)"
   e2e_check_equal "the uninstall entry's version" "${VORN_VERSION:-}" "$(uninstall_value DisplayVersion)"
   e2e_check_equal "the uninstall entry's command" "\"V:\\VORN\\Print\\$UNINSTALLER\"" \
@@ -894,13 +887,9 @@ scenario_setup() {
   printf 'damaged' >"$installed/Tesmo.exe"
   printf '%s\r\n' "" "$queue" "" N N "Courier New" 1 0 --- '***' >"$installed/Printer.inp"
   printf 'QUOTE\r\n' >"$installed/VORN.PRN"
-  clear_records
-  run_setup /NOTESMO '/D=V:\VORN\Print'
-  e2e_check_equal "the repair's exit status" 0 "$KV_STATUS"
+  run_setup_over "the repair" 'V:\VORN\Print'
   e2e_check "Tesmo.exe replaced" cmp -s "$installed/Tesmo.exe" "$BIN_DIR/Tesmo.exe"
   e2e_check "the action log kept" cmp -s "$E2E_TMP/actionlog.before" "$installed/actionlog.txt"
-  e2e_check_equal "the repair asks icacls the same" "$(expected_calls 'V:\VORN\Print')" \
-    "$(recorded_calls)"
 
   # An upgrade of an installation whose uninstaller still had the common name: in the folder
   # the uninstall entry names, that Uninstall.exe was ours; it gives way to the new one.
@@ -915,11 +904,7 @@ scenario_setup() {
     >/dev/null 2>&1
   wine reg add "$SETTINGS_KEY" /v InstallDir /t REG_SZ /d 'V:\VORN\Second' /f /reg:64 \
     >/dev/null 2>&1
-  clear_records
-  run_setup /NOTESMO '/D=V:\VORN\Second'
-  e2e_check_equal "the upgrade's exit status" 0 "$KV_STATUS"
-  e2e_check_equal "the upgrade asks icacls the same" "$(expected_calls 'V:\VORN\Second')" \
-    "$(recorded_calls)"
+  run_setup_over "the upgrade" 'V:\VORN\Second'
   e2e_check_equal "the old uninstaller replaced by the new" \
     "Kelvarin.exe Tesmo.exe $UNINSTALLER actionlog.txt" "$(folder_names "$second")"
   e2e_check "the upgraded action log kept" cmp -s "$E2E_TMP/second-log.before" "$second/actionlog.txt"
@@ -928,7 +913,7 @@ scenario_setup() {
 
   # The uninstaller, run (in place, waited for) while Tesmo runs, deletes nothing: Kelvarin
   # stays, so that the product can still print, and so do itself and the entry.
-  before=$(cd "$DRIVE" && find . -type f -print0 | sort -z | xargs -0 -r sha256sum)
+  before=$(drive_sums)
   we_start "$work" 'V:\VORN\Second\Tesmo.exe' /v
   local tesmo_pid=$PID
   we_wait 60 Tesmo || e2e_abort "the second Tesmo asks nothing"
@@ -937,8 +922,7 @@ scenario_setup() {
   e2e_check "uninstalling while Tesmo runs reports the failure" test $? != 0
   e2e_check_equal "the uninstaller's log names the program in use" \
     'Uninstall stopped: Tesmo.exe in V:\VORN\Second is in use' "$(setup_log)"
-  e2e_check_equal "nothing deleted while Tesmo runs" "$before" \
-    "$(cd "$DRIVE" && find . -type f -print0 | sort -z | xargs -0 -r sha256sum)"
+  e2e_check_equal "nothing deleted while Tesmo runs" "$before" "$(drive_sums)"
   e2e_check_equal "the entry kept while Tesmo runs" 'V:\VORN\Second' \
     "$(uninstall_value InstallLocation)"
   e2e_check "Tesmo's question closes on Cancel" we_press_and_gone $ID_BOX_CANCEL Tesmo
@@ -947,10 +931,8 @@ scenario_setup() {
 
   # The uninstaller (silent) removes exactly what setup installed, the test page's folder with
   # it; the first folder's uninstaller leaves the second installation's entry alone.
-  before=$(cd "$DRIVE" && find . -type f ! -ipath './vorn/print/kelvarin.exe' \
-    ! -ipath './vorn/print/tesmo.exe' ! -ipath "./vorn/print/$UNINSTALLER" \
-    ! -ipath './vorn/print/testpage/*' ! -ipath './vorn/second/*' -print0 |
-    sort -z | xargs -0 -r sha256sum)
+  before=$(drive_sums ! -ipath './vorn/print/kelvarin.exe' ! -ipath './vorn/print/tesmo.exe' \
+    ! -ipath "./vorn/print/$UNINSTALLER" ! -ipath './vorn/print/testpage/*' ! -ipath './vorn/second/*')
   wine "V:\\VORN\\Print\\$UNINSTALLER" /S >/dev/null 2>&1
   e2e_check "the uninstaller removes itself" wait_file_gone "$installed/$UNINSTALLER" 60
   for f in Kelvarin.exe Tesmo.exe TestPage; do e2e_check "$f removed" test ! -e "$installed/$f"; done
@@ -962,26 +944,23 @@ scenario_setup() {
   e2e_check_equal "the second folder keeps only its log" actionlog.txt "$(folder_names "$second")"
   rm -rf "$second"
   e2e_check_equal "the uninstall entry removed" "" "$(uninstall_value DisplayName)"
-  e2e_check_equal "everything else on the drive is as it was" "$before" \
-    "$(cd "$DRIVE" && find . -type f -print0 | sort -z | xargs -0 -r sha256sum)"
+  e2e_check_equal "everything else on the drive is as it was" "$before" "$(drive_sums)"
 }
 
 # Setup runs Tesmo in a folder holding a test quote: Print Test Page prints it through the
 # default printer, and the page says what it is. The uninstaller removes that folder and
 # whatever Kelvarin left there.
 scenario_setup_test_page() {
-  [[ -f ${VORN_SETUP_EXE:-} ]] || e2e_abort "no setup program (VORN_SETUP_EXE)"
   local queue=$VORN_EXPECT_DEFAULT work setup_pid jobs folder date
-  work=$(e2e_temp_dir cwd)
   make_vorn_drive
-  use_icacls_recorder
+  prepare_setup_run
   # Wine finds the folder \VORN\ of the path in the drive's "vorn".
   folder=$DRIVE/vorn/Page
   jobs=$(cups_captured_count "$queue")
   date=$(date +%F)
   we_start "$work" "$VORN_SETUP_EXE" /S '/D=V:\VORN\Page'
   setup_pid=$PID
-  answer_tesmo_and_close page-tesmo-confirm
+  answer_tesmo_and_wait page-tesmo-confirm
   e2e_check "Print Test Page clicked" we_click $ID_PRINT --child "Print Test Page"
   we_wait 60 "Select Printer" || e2e_abort "Kelvarin's \"Select Printer\" did not appear"
   e2e_check_equal "Kelvarin offers the default printer" \
@@ -1012,18 +991,14 @@ scenario_setup_test_page() {
 # when someone is at the desk, a message box that names the risk), a non-zero status, and
 # nothing installed, overwritten or deleted.
 scenario_setup_refusals() {
-  [[ -f ${VORN_SETUP_EXE:-} ]] || e2e_abort "no setup program (VORN_SETUP_EXE)"
   local work given why
-  work=$(e2e_temp_dir cwd)
   DRIVE=$(e2e_temp_dir drive)
   ln -sfn "$DRIVE" "$WINEPREFIX/dosdevices/v:"
-  use_icacls_recorder
+  prepare_setup_run
   # Without a usable folder the setup's start would take another one: the default, on the
   # system drive, which Tesmo would then configure.
   while IFS='|' read -r given why; do
-    clear_records
-    run_setup /NOTESMO "/D=$given"
-    e2e_check "/D=$given: a failure status" test "$KV_STATUS" != 0 -a "$KV_STATUS" != timeout
+    run_refused_setup "/D=$given" /NOTESMO "/D=$given"
     e2e_check_equal "/D=$given: the log says why" \
       "Setup stopped: it cannot install into $given: $why." "$(setup_log)"
     e2e_check_equal "/D=$given: icacls never asked" "" "$(recorded_calls)"
@@ -1037,9 +1012,7 @@ V:\VORN\Print:x|it holds the character :
 CASES
   # A quoted path, as an administrator might type it (Wine hands the quotation marks over
   # escaped, so the log's text is not compared).
-  clear_records
-  run_setup /NOTESMO '/D="V:\VORN\Print"'
-  e2e_check "a quoted /D=: a failure status" test "$KV_STATUS" != 0 -a "$KV_STATUS" != timeout
+  run_refused_setup "a quoted /D=" /NOTESMO '/D="V:\VORN\Print"'
   e2e_check "a quoted /D=: the log says why" grep -q '^Setup stopped: it cannot install into ' \
     <(setup_log)
   e2e_check_equal "no folder made, on either drive" "" \
@@ -1051,9 +1024,7 @@ CASES
   mkdir -p "$folder"
   printf 'not ours' >"$folder/winspool.drv"
   printf 'another program' >"$folder/Uninstall.exe"
-  clear_records
-  run_setup /NOTESMO '/D=V:\Shared'
-  e2e_check "files not ours: a failure status" test "$KV_STATUS" != 0 -a "$KV_STATUS" != timeout
+  run_refused_setup "files not ours" /NOTESMO '/D=V:\Shared'
   e2e_check_equal "files not ours: the log names them" "$(printf '%s\n' \
     'Installing VORN Print Utility '"${VORN_VERSION:-}"' into V:\Shared' \
     'Setup stopped: V:\Shared holds files it did not install: Uninstall.exe, winspool.drv')" \
@@ -1066,12 +1037,8 @@ CASES
 
   # A file made in a new folder while it was still open to everyone (here by the stand-in at
   # its first call): refused once the folder is locked, before anything is copied or run.
-  export VORN_ICACLS_PLANT='V:\Race\winspool.drv'
-  clear_records
-  run_setup '/D=V:\Race'
-  unset VORN_ICACLS_PLANT
-  e2e_check "a file made before the lock: a failure status" \
-    test "$KV_STATUS" != 0 -a "$KV_STATUS" != timeout
+  VORN_ICACLS_PLANT='V:\Race\winspool.drv' run_refused_setup "a file made before the lock" \
+    '/D=V:\Race'
   e2e_check_equal "a file made before the lock: the folder locked, then refused" \
     "$(expected_calls 'V:\Race' | head -n 3)" "$(recorded_calls)"
   e2e_check_equal "a file made before the lock: the log names it" \
@@ -1082,9 +1049,7 @@ CASES
   # A drive whose folders keep no rights (FAT, exFAT): icacls fails. A silent setup writes the
   # risk to its log and stops with a failure status before it copies anything.
   export VORN_ICACLS_STATUS=1332
-  clear_records
-  run_setup /NOTESMO '/D=V:\Fat'
-  e2e_check "rights not set: a failure status" test "$KV_STATUS" != 0 -a "$KV_STATUS" != timeout
+  run_refused_setup "rights not set" /NOTESMO '/D=V:\Fat'
   e2e_check_equal "rights not set: the log names the risk" "$(printf '%s\n' \
     'Installing VORN Print Utility '"${VORN_VERSION:-}"' into V:\Fat' \
     'icacls "V:\Fat" /reset /T ended with status 1332' \
@@ -1094,15 +1059,11 @@ CASES
 
   # The folder locked but the action log not opened to Users: a silent setup stops before it
   # copies a program.
-  export VORN_ICACLS_FAIL_ON=actionlog.txt
-  clear_records
-  run_setup /NOTESMO '/D=V:\Closed'
-  e2e_check "log not opened: a failure status" test "$KV_STATUS" != 0 -a "$KV_STATUS" != timeout
+  VORN_ICACLS_FAIL_ON=actionlog.txt run_refused_setup "log not opened" /NOTESMO '/D=V:\Closed'
   e2e_check_equal "log not opened: the log says so" \
     'Users cannot add to V:\Closed\actionlog.txt: its rights could not be set.' \
     "$(setup_log | tail -n 1)"
   e2e_check_equal "log not opened: no program copied" actionlog.txt "$(folder_names "$DRIVE/Closed")"
-  unset VORN_ICACLS_FAIL_ON
 
   # With someone at the desk the same failure is a message box that names the risk; Cancel,
   # its default, stops setup.
@@ -1124,7 +1085,7 @@ CASES
   e2e_check "the message box takes the keyboard" we_focus_window "$title"
   xdotool key Return
   e2e_check "setup ends on Return (Cancel)" e2e_wait_exit "$setup_pid" 60
-  e2e_check "the stop is a failure status" test "$KV_STATUS" != 0 -a "$KV_STATUS" != timeout
+  e2e_check "the stop is a failure status" ended_failing
   e2e_check_equal "nothing copied" "" "$(folder_names "$DRIVE/Fat")"
   unset VORN_ICACLS_STATUS
   rm -f "$WINEPREFIX/dosdevices/v:"

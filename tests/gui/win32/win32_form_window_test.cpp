@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "autoconfig/forms/frm_main.h"
@@ -67,7 +68,6 @@ constexpr ControlLayout kControls[] = {
      .WordWrap = true, .Font = {"MS Sans Serif", 9.75, true}},
 };
 // clang-format on
-// clang-format on
 static_assert(forms::RowsFollow<Ctl>(kControls));
 
 const forms::FormLayout kLayout = {.Name = "frmTest",
@@ -107,6 +107,25 @@ class RecordingForm final : public forms::Form {
  private:
   const forms::FormLayout& layout_;
 };
+
+// Runs `work` once, `ms` milliseconds from now, from the message loop then running (a modal
+// form's, a message box's); `work` may itself call After again.
+void After(UINT ms, std::function<void()> work) {
+  static std::function<void()> pending;
+  pending = std::move(work);
+  SetTimer(nullptr, 0, ms, [](HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    std::exchange(pending, nullptr)();
+  });
+}
+
+// Posts a press and release of `key` to `hwnd`; the press's flags as given (repeat count 1).
+void PostKey(HWND hwnd, WPARAM key, LPARAM flags = 1) {
+  PostMessageW(hwnd, WM_KEYDOWN, key, flags);
+  PostMessageW(hwnd, WM_KEYUP, key, 0xC0000001);
+}
+
+HWND TestFormWindow() { return FindWindowW(L"VornForm", L"Test Form"); }
 
 class Win32FormWindowTest : public ::testing::Test {
  protected:
@@ -321,15 +340,8 @@ TEST_F(Win32FormWindowTest, ModalFormRunsUntilUnloadedAndUnloadsOnceWhileControl
   form.onClick = [](forms::FormView& view, forms::ControlId control) {
     if (control == Ctl::btnGo) view.Close();
   };
-  struct Presser {
-    static void CALLBACK Press(HWND, UINT, UINT_PTR id, DWORD) {
-      KillTimer(nullptr, id);
-      HWND focus = GetFocus();
-      HWND go = GetDlgItem(GetAncestor(focus, GA_ROOT), 106);
-      PostMessageW(go, BM_CLICK, 0, 0);
-    }
-  };
-  SetTimer(nullptr, 0, 50, &Presser::Press);
+  After(50,
+        [] { PostMessageW(GetDlgItem(GetAncestor(GetFocus(), GA_ROOT), 106), BM_CLICK, 0, 0); });
   host_.ShowModal(form);
   const std::vector<std::string> expected = {"Load", "LostFocus txtBox", "Click btnGo",
                                              "Unload kept"};
@@ -343,31 +355,19 @@ TEST_F(Win32FormWindowTest, EnterPressesOnlyAFocusedButtonAndEscapePressesNothin
   form.onClick = [](forms::FormView& view, forms::ControlId control) {
     if (control == Ctl::btnGo) view.Close();
   };
-  struct Keys {
-    static void Post(HWND hwnd, WPARAM key) {
-      PostMessageW(hwnd, WM_KEYDOWN, key, 1);
-      PostMessageW(hwnd, WM_KEYUP, key, 0xC0000001);
-    }
-    static void CALLBACK Press(HWND, UINT, UINT_PTR id, DWORD) {
-      KillTimer(nullptr, id);
-      HWND window = FindWindowW(L"VornForm", L"Test Form");
-      HWND text = GetDlgItem(window, 103);
-      HWND go = GetDlgItem(window, 106);
-      // In the text box (the first focus) neither key presses a button.
-      Post(text, VK_RETURN);
-      Post(text, VK_ESCAPE);
-      Post(go, VK_ESCAPE);
-      // Enter on the focused button presses it.
-      SetTimer(nullptr, 0, 100, &Keys::OnButton);
-    }
-    static void CALLBACK OnButton(HWND, UINT, UINT_PTR id, DWORD) {
-      KillTimer(nullptr, id);
-      HWND window = FindWindowW(L"VornForm", L"Test Form");
-      SetFocus(GetDlgItem(window, 106));
-      Post(GetDlgItem(window, 106), VK_RETURN);
-    }
-  };
-  SetTimer(nullptr, 0, 50, &Keys::Press);
+  After(50, [] {
+    HWND text = GetDlgItem(TestFormWindow(), 103);
+    HWND go = GetDlgItem(TestFormWindow(), 106);
+    // In the text box (the first focus) neither key presses a button.
+    PostKey(text, VK_RETURN);
+    PostKey(text, VK_ESCAPE);
+    PostKey(go, VK_ESCAPE);
+    // Enter on the focused button presses it.
+    After(100, [go] {
+      SetFocus(go);
+      PostKey(go, VK_RETURN);
+    });
+  });
   host_.ShowModal(form);
   const std::vector<std::string> expected = {"Load", "LostFocus txtBox", "Click btnGo", "Unload "};
   EXPECT_EQ(form.events, expected);
@@ -377,7 +377,7 @@ TEST_F(Win32FormWindowTest, ACloseFromTheWindowSystemUnloadsTheFormToo) {
   RecordingForm form;
   host_.ShowModeless(form);
   ASSERT_EQ(host_.WindowCount(), 1);
-  HWND hwnd = FindWindowW(L"VornForm", L"Test Form");
+  HWND hwnd = TestFormWindow();
   ASSERT_NE(hwnd, nullptr);
   SendMessageW(hwnd, WM_CLOSE, 0, 0);
   const std::vector<std::string> expected = {"Load", "Unload "};
@@ -391,14 +391,7 @@ TEST_F(Win32FormWindowTest, AFailureInAHandlerEndsTheModalLoopAndIsThrownFromSho
   form.onClick = [](forms::FormView&, forms::ControlId) {
     throw std::runtime_error("handler failed");
   };
-  struct Presser {
-    static void CALLBACK Press(HWND, UINT, UINT_PTR id, DWORD) {
-      KillTimer(nullptr, id);
-      HWND window = FindWindowW(L"VornForm", L"Test Form");
-      PostMessageW(GetDlgItem(window, 106), BM_CLICK, 0, 0);
-    }
-  };
-  SetTimer(nullptr, 0, 50, &Presser::Press);
+  After(50, [] { PostMessageW(GetDlgItem(TestFormWindow(), 106), BM_CLICK, 0, 0); });
   EXPECT_THROW(host_.ShowModal(form), std::runtime_error);
   EXPECT_EQ(host_.WindowCount(), 0);
 }
@@ -406,7 +399,7 @@ TEST_F(Win32FormWindowTest, AFailureInAHandlerEndsTheModalLoopAndIsThrownFromSho
 TEST_F(Win32FormWindowTest, AModalFormDisablesTheOtherWindowsWhileShown) {
   RecordingForm background;
   host_.ShowModeless(background);
-  HWND behind = FindWindowW(L"VornForm", L"Test Form");
+  HWND behind = TestFormWindow();
   RecordingForm dialog;
   bool disabledMeanwhile = false;
   dialog.onLoad = [&](forms::FormView& view) {
@@ -438,20 +431,12 @@ TEST_F(Win32FormWindowTest, EnterPressesAButtonOnlyOnAFreshPressWithoutCtrlOrAlt
     if (c.modifier != 0) keys[c.modifier] = 0x80;
     SetKeyboardState(keys);
     RecordingForm form;
-    static LPARAM flags;
-    flags = c.flags;
-    struct Keys {
-      static void CALLBACK Press(HWND, UINT, UINT_PTR id, DWORD) {
-        KillTimer(nullptr, id);
-        HWND window = FindWindowW(L"VornForm", L"Test Form");
-        HWND go = GetDlgItem(window, 106);
-        SetFocus(go);
-        PostMessageW(go, WM_KEYDOWN, VK_RETURN, flags);
-        PostMessageW(go, WM_KEYUP, VK_RETURN, 0xC0000001);
-        PostMessageW(window, WM_CLOSE, 0, 0);
-      }
-    };
-    SetTimer(nullptr, 0, 50, &Keys::Press);
+    After(50, [flags = c.flags] {
+      HWND go = GetDlgItem(TestFormWindow(), 106);
+      SetFocus(go);
+      PostKey(go, VK_RETURN, flags);
+      PostMessageW(TestFormWindow(), WM_CLOSE, 0, 0);
+    });
     host_.ShowModal(form);
     const BYTE none[256] = {};
     SetKeyboardState(const_cast<BYTE*>(none));
@@ -466,19 +451,9 @@ TEST_F(Win32FormWindowTest, EnterPressesAButtonOnlyOnAFreshPressWithoutCtrlOrAlt
 enum class Interruption { kMessageBox, kOtherWindow, kModalForm };
 
 void Interrupt(Interruption how, Win32FormHost& host, HWND form) {
-  struct Closer {
-    static void CALLBACK CloseBox(HWND, UINT, UINT_PTR id, DWORD) {
-      KillTimer(nullptr, id);
-      SendMessageW(FindWindowW(L"#32770", L"A Message"), WM_COMMAND, IDOK, 0);
-    }
-    static void CALLBACK CloseModal(HWND, UINT, UINT_PTR id, DWORD) {
-      KillTimer(nullptr, id);
-      PostMessageW(FindWindowW(L"VornForm", L"Modal Form"), WM_CLOSE, 0, 0);
-    }
-  };
   switch (how) {
     case Interruption::kMessageBox: {
-      SetTimer(nullptr, 0, 100, &Closer::CloseBox);
+      After(100, [] { SendMessageW(FindWindowW(L"#32770", L"A Message"), WM_COMMAND, IDOK, 0); });
       Win32MessageBoxes boxes(L"A Message");
       boxes.Show("Shown over the form", MessageIcon::kWarning, MessageButtons::kOk);
       break;
@@ -497,7 +472,7 @@ void Interrupt(Interruption how, Win32FormHost& host, HWND form) {
       forms::FormLayout layout = kLayout;
       layout.Caption = "Modal Form";
       RecordingForm modal(layout);
-      SetTimer(nullptr, 0, 100, &Closer::CloseModal);
+      After(100, [] { PostMessageW(FindWindowW(L"VornForm", L"Modal Form"), WM_CLOSE, 0, 0); });
       host.ShowModal(modal);
       break;
     }
@@ -516,7 +491,7 @@ TEST_F(Win32FormWindowTest, TheFocusComesBackToItsControlWithoutALostFocusUntilT
     SCOPED_TRACE(::testing::Message() << static_cast<int>(c.how) << " " << c.control);
     RecordingForm form;
     host_.ShowModeless(form);
-    HWND window = FindWindowW(L"VornForm", L"Test Form");
+    HWND window = TestFormWindow();
     ASSERT_NE(window, nullptr);
     HWND control = Control(dynamic_cast<Win32FormWindow&>(form.TheView()), c.control);
     // A combo box holds the focus in its text field.
