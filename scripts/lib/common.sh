@@ -91,3 +91,11 @@ vorn_wait_until() {
     sleep 0.1
   done
 }
+
+# True when PROGRAM can be run in a mount namespace of its own without /proc: only as root,
+# where namespaces are allowed, and only for a program without a sanitizer runtime (those read
+# /proc themselves, LeakSanitizer at every exit).
+vorn_can_run_without_proc() {
+  [[ $(id -u) -eq 0 ]] && unshare --mount true 2>/dev/null || return 1
+  ! ldd "$1" 2>/dev/null | grep -q -E 'lib(a|ub|l|t)san'
+}

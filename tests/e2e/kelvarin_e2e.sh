@@ -109,7 +109,7 @@ scenario_first_run() {
   app=$(kv_private_app_dir "$BIN_DIR") || e2e_abort "no app folder"
   work=$(e2e_temp_dir work)
   printf 'not the log\r\n' >"$work/connectlog.txt"
-  if [[ $(id -u) -eq 0 ]] && unshare --mount true 2>/dev/null; then
+  if vorn_can_run_without_proc "$app/kelvarin"; then
     echo "#    without /proc"
     E2E_NO_PROC=1 start_and_wait_dialog "$app" "$work" first-run
   else

@@ -23,6 +23,8 @@ for tool in Xvfb xdotool xdpyinfo xwininfo import cmp pgrep; do
 done
 
 SCRIPTS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../scripts" && pwd) || fail "no scripts folder"
+# shellcheck source=../../scripts/lib/common.sh
+source "$SCRIPTS_DIR/lib/common.sh" || fail "cannot load scripts/lib/common.sh"
 # shellcheck source=../../scripts/lib/xvfb.sh
 source "$SCRIPTS_DIR/lib/xvfb.sh" || fail "cannot load scripts/lib/xvfb.sh"
 # shellcheck source=../../scripts/lib/cups.sh
@@ -214,7 +216,7 @@ cp "$BIN_DIR/tesmo" "$WORK/lonely/tesmo"
 printf '#!/bin/sh\ntouch "%s"\n' "$WORK/planted_kelvarin_ran" >"$WORK/cwd/kelvarin"
 chmod +x "$WORK/cwd/kelvarin"
 launch=(../lonely/tesmo /d)
-if [[ $(id -u) -eq 0 ]] && unshare --mount true 2>/dev/null; then
+if vorn_can_run_without_proc "$WORK/lonely/tesmo"; then
   launch=(unshare --mount --propagation private
     sh -c 'mount -t tmpfs -o size=4k none /proc && exec "$0" /d' ../lonely/tesmo)
   note "the next run has no /proc"
