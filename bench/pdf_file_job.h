@@ -3,7 +3,7 @@
 #include <QPrinter>
 #include <QString>
 
-#include "print/platform/spooler.h"
+#include "print/qt/spooler.h"
 
 namespace vorn::bench {
 

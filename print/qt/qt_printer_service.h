@@ -10,7 +10,7 @@
 #include <functional>
 #include <memory>
 
-#include "print/platform/spooler.h"
+#include "print/qt/spooler.h"
 #include "print/printer_service.h"
 
 namespace vorn::print {

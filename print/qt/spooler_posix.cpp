@@ -20,7 +20,7 @@
 
 #include "common/run_error.h"
 #include "print/platform/cups_connection.h"
-#include "print/platform/spooler.h"
+#include "print/qt/spooler.h"
 
 namespace vorn::print {
 
