@@ -59,4 +59,8 @@ wine cmd /c exit >/dev/null 2>&1
 
 vorn_build windows-cross
 cd "$VORN_REPO_ROOT"
+# A whole run gives each test a second try: once in a few runs a Tesmo.exe started under Wine
+# shows no window at all for 80 s (its confirmation never appears; not yet understood, see
+# docs/windows.md). A failure that repeats still fails the run. Arguments replace this.
+(($# > 0)) || set -- --repeat until-pass:2
 ctest --preset windows-cross "$@"
